@@ -1,10 +1,14 @@
 // Filling the BuiltinTable from the one list of rows.
 #include "builtins/table.h"
 
-#include "builtins/families.h"
 #include "driver/report.h"
 
 namespace vorn::builtins {
+
+// Every entry named in the list, declared once here; each family file defines its own.
+#define VORN_BUILTIN(name, arity, entry) CellRef entry(CellRef node);
+#include "builtins/builtin_list.h"
+#undef VORN_BUILTIN
 
 namespace {
 
