@@ -1,0 +1,65 @@
+// The calling convention every builtin entry shares: reading the arguments out of the application
+// node, the argument readers with their kind tests, and the result makers. An entry tests its
+// arguments first to last and returns wrongType() at the first that fails its reader's test.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cells/cell.h"
+
+namespace vorn::builtins {
+
+using cells::Cell;
+using cells::CellRef;
+
+// The arguments of a node that applies a builtin to exactly `arity` arguments, first to last.
+// The Cells are borrowed from the node, which the entry holds for the whole call.
+class Args {
+ public:
+  Args(const CellRef& node, int arity);
+  Cell* operator[](int index) const { return args_[index]; }
+
+ private:
+  Cell* args_[8] = {};
+};
+
+// ---- Argument readers: each returns false when the argument fails its test -------------------
+
+// An integer (either form), reduced modulo 2^64.
+bool readInteger(Cell* value, std::int64_t& out);
+// A non-negative integer.
+bool readNatural(Cell* value, std::int64_t& out);
+// Any value taken as an integer without a test (only for the few bindings that do no check).
+std::int64_t readUncheckedInteger(Cell* value);
+// A real Atom.
+bool readReal(Cell* value, double& out);
+// The Atom K (true) or H (false).
+bool readTruth(Cell* value, bool& out);
+
+// The address a C library function receives for an address-or-text argument: an integer's value,
+// a text Atom's first byte (its opening bracket), or a blob's first payload byte. A text Pair is
+// joined into a buffer owned by the view, alive until the view is destroyed.
+class PointerView {
+ public:
+  char* get() const { return address_; }
+
+ private:
+  friend bool readAddressOrText(Cell* value, PointerView& out);
+  char* address_ = nullptr;
+  std::string joined_;
+};
+// Kinds 'a', 'i' and 'u'.
+bool readAddressOrText(Cell* value, PointerView& out);
+
+// ---- Result makers --------------------------------------------------------------------------
+
+CellRef signedResult(std::int64_t value);
+CellRef unsignedResult(std::uint64_t value);
+CellRef addressResult(const void* address);
+CellRef realResult(double value);
+CellRef truthResult(bool value);  // K or H
+CellRef doneResult();             // I
+CellRef wrongType();              // Z
+
+}  // namespace vorn::builtins

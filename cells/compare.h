@@ -1,0 +1,17 @@
+// The structural order of values: Atoms by their bytes, Atoms before Pairs, Pairs by their left
+// children and then their right ones. Used by cmpr and by the interning set.
+#pragma once
+
+#include "cells/cell.h"
+
+namespace vorn::cells {
+
+// 0 when equal, 1 when a comes before b, -1 when a comes after b.
+int compareValues(const Cell* a, const Cell* b);
+
+// Strict weak order for ordered containers of Cells.
+struct CellOrder {
+  bool operator()(const Cell* a, const Cell* b) const { return compareValues(a, b) == 1; }
+};
+
+}  // namespace vorn::cells

@@ -1,0 +1,41 @@
+// Term analysis: the facts the reducer and the checker ask of every term (its arity, whether it
+// is text, whether an argument is still unevaluated, its free letters), computed once per Cell and
+// cached in the header. Also substitution, which uses the cached letter sets to share every
+// subtree in which the variable does not occur.
+#pragma once
+
+#include <cstdint>
+
+#include "cells/cell.h"
+
+namespace vorn::eval {
+
+using cells::Cell;
+using cells::CellRef;
+
+// Fills the analysis byte (and where it applies the extent) if the Cell is not analysed yet.
+void analyse(Cell* term);
+
+// Further arguments the term takes before it can be rewritten; 1 for the text class.
+int arity(Cell* term);
+inline int arity(const CellRef& term) { return arity(term.get()); }
+// Text class, or no redex flag and arity 1 or more.
+bool isValue(Cell* term);
+inline bool isValue(const CellRef& term) { return isValue(term.get()); }
+// The free letters a..z as bits 0..25.
+std::uint32_t variableSet(Cell* term);
+inline std::uint32_t variableSet(const CellRef& term) { return variableSet(term.get()); }
+// True when the head at the bottom of the left spine is one of the lazy combinators.
+bool hasLazyHead(Cell* term);
+
+enum class BinderKind { Lambda, Binding, Other };
+// Lambda for ((\ v) body), Binding for ((({ v) e) body), Other otherwise.
+BinderKind binderKind(const Cell* term);
+
+// The term with every free occurrence of the letter c replaced by v.
+CellRef substitute(const CellRef& term, const CellRef& v, char c);
+
+// The name test of the analysis: identifiers of '_' and a..z, and the one-byte names.
+bool isNameAtom(const Cell* atom);
+
+}  // namespace vorn::eval

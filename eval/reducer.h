@@ -1,0 +1,20 @@
+// The reducer: an abstract machine whose whole state is one Pair (continuation, term). It
+// evaluates a closed term to a value by repeated rewriting, without native recursion.
+#pragma once
+
+#include "cells/cell.h"
+
+namespace vorn::eval {
+
+using cells::CellRef;
+
+// Builds the state (I term), runs the machine and returns the value.
+CellRef evaluate(CellRef term);
+// Runs the machine on a state until the continuation is I and the term a value; returns the term.
+CellRef runMachine(CellRef state);
+// One transition of the machine.
+CellRef step(CellRef state);
+// Rewrites the term of a state whose term is a saturated application.
+CellRef rewrite(CellRef state);
+
+}  // namespace vorn::eval
