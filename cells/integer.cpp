@@ -373,9 +373,16 @@ bool isNonNegative(const CellRef& value) {
     if (s[1] != '0') return false;
     return s.size() == 2 || s[2] != '0';
   }
-  std::optional<Bits> bits = listBits(c);
-  if (!bits) return true;
-  return highestBit(*bits) < 2 || bitAt(*bits, 1);
+  // Bit 1 of a list: its second element, or else the first bit of what ends it (the end marker
+  // for K, the kind flag for a decimal Atom). Only the list's shape is walked, not its value.
+  std::size_t count = 0;
+  bool second = false;
+  const Cell* end = walkBitList(c, [&](bool one) {
+    if (count++ == 1) second = one;
+  });
+  if (!isListEnd(end)) return true;
+  if (count >= 2) return second;
+  return isOneByteAtom(end, 'K') || !startsWithTwoZeros(atomBytesOf(end));
 }
 
 CellRef magnitude(const CellRef& value) {

@@ -294,6 +294,8 @@ TEST(Integer, SignMagnitudeAndShapes) {
       {bitList("KHK"), true, false, "3"},
       {bitList("KKKH"), true, true, "5"},
       {bitList("HHKH"), false, false, "005"},
+      {bitList("K", CellRef("005")), true, false, "11"},  // bit 1 is the kind flag of "005"
+      {bitList("K", CellRef("5")), true, true, "11"},
       {CellRef("1x"), false, true, "1x"},
       {CellRef("[5]"), false, true, "[5]"},
   };
