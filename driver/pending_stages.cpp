@@ -1,14 +1,6 @@
 // Stand-ins for the stages that are not built yet. Each says so plainly instead of pretending.
 #include "cells/integer.h"
 #include "eval/run.h"
-#include "front/globals.h"
-#include "front/loader.h"
-#include "front/startup.h"
-
-namespace vorn::front {
-void startUp() {}
-driver::ErrorReport loadProgram(std::string_view) { return {}; }
-}  // namespace vorn::front
 
 namespace vorn::eval {
 driver::ErrorReport runProgram(driver::ErrorReport report, char**) {
