@@ -64,6 +64,8 @@ class BigInt {
   bool isNegative() const { return negative_; }
   int sign() const { return negative_ ? -1 : (isZero() ? 0 : 1); }
   bool isOdd() const { return !isZero() && (limbs_[0] & 1) != 0; }
+  // The lowest limb of the magnitude (0 for zero): the value modulo 10^9.
+  Limb lowestLimb() const { return isZero() ? 0 : limbs_[0]; }
   // The value when it fits in a signed 64-bit integer.
   std::optional<std::int64_t> toInt64() const;
 

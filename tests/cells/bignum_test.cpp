@@ -8,74 +8,20 @@
 #include <random>
 #include <string>
 
+#include "tests/support/decimal_reference.h"
+
 namespace vorn::cells {
 namespace {
 
-// ---- A slow reference on decimal magnitudes (no leading zeros, "0" for zero) ----------------
+using reference::join;
+using reference::randomDigits;
 
-std::string stripZeros(std::string s) {
-  std::size_t i = 0;
-  while (i + 1 < s.size() && s[i] == '0') ++i;
-  return s.substr(i);
-}
-
-int refCompare(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-  return a < b ? -1 : (a > b ? 1 : 0);
-}
-
-std::string refAdd(const std::string& a, const std::string& b) {
-  std::string r;
-  int carry = 0;
-  for (std::size_t i = 0; i < std::max(a.size(), b.size()) || carry; ++i) {
-    int d = carry;
-    if (i < a.size()) d += a[a.size() - 1 - i] - '0';
-    if (i < b.size()) d += b[b.size() - 1 - i] - '0';
-    r.insert(r.begin(), static_cast<char>('0' + d % 10));
-    carry = d / 10;
-  }
-  return stripZeros(r);
-}
-
-// a - b for a >= b.
-std::string refSub(const std::string& a, const std::string& b) {
-  std::string r(a.size(), '0');
-  int borrow = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    int d = (a[a.size() - 1 - i] - '0') - borrow - (i < b.size() ? b[b.size() - 1 - i] - '0' : 0);
-    borrow = d < 0;
-    r[a.size() - 1 - i] = static_cast<char>('0' + (d + 10) % 10);
-  }
-  return stripZeros(r);
-}
-
-std::string refMul(const std::string& a, const std::string& b) {
-  std::vector<int> cols(a.size() + b.size(), 0);
-  for (std::size_t i = 0; i < a.size(); ++i)
-    for (std::size_t j = 0; j < b.size(); ++j)
-      cols[i + j + 1] += (a[i] - '0') * (b[j] - '0');
-  for (std::size_t k = cols.size(); k-- > 1;) {
-    cols[k - 1] += cols[k] / 10;
-    cols[k] %= 10;
-  }
-  std::string r;
-  for (int c : cols) r += static_cast<char>('0' + c);
-  return stripZeros(r);
-}
-
-// Long division one decimal digit at a time, each quotient digit found by repeated subtraction.
+std::string refAdd(const std::string& a, const std::string& b) { return reference::addMagnitudes(a, b); }
+std::string refSub(const std::string& a, const std::string& b) { return reference::subtractMagnitudes(a, b); }
+std::string refMul(const std::string& a, const std::string& b) { return reference::multiplyMagnitudes(a, b); }
+int refCompare(const std::string& a, const std::string& b) { return reference::compareMagnitudes(a, b); }
 std::pair<std::string, std::string> refDivMod(const std::string& a, const std::string& b) {
-  std::string q, rest = "0";
-  for (char c : a) {
-    rest = stripZeros(rest + c);
-    int digit = 0;
-    while (refCompare(rest, b) >= 0) {
-      rest = refSub(rest, b);
-      ++digit;
-    }
-    q += static_cast<char>('0' + digit);
-  }
-  return {stripZeros(q), rest};
+  return reference::divideMagnitudes(a, b);
 }
 
 // ---- Helpers --------------------------------------------------------------------------------
@@ -87,29 +33,7 @@ BigInt big(const std::string& signedText) {
   return value.value_or(BigInt());
 }
 
-// Joins without operator+ on a literal, which trips a false -Wrestrict warning in GCC 12.
-std::string join(std::string_view a, std::string_view b) {
-  std::string r(a);
-  r += b;
-  return r;
-}
-
 std::string text(const BigInt& v) { return join(v.isNegative() ? "-" : "", v.digits()); }
-
-// Random magnitudes whose digits are uniform, mostly nines, or mostly zeros: the last two reach
-// the rare carry, borrow and quotient-correction paths.
-std::string randomDigits(std::mt19937_64& rng, std::size_t n) {
-  std::string s;
-  int style = static_cast<int>(rng() % 3);
-  for (std::size_t i = 0; i < n; ++i) {
-    int d = static_cast<int>(rng() % 10);
-    if (style == 1 && rng() % 8 != 0) d = 9;
-    if (style == 2 && rng() % 8 != 0) d = 0;
-    s += static_cast<char>('0' + d);
-  }
-  if (s[0] == '0') s[0] = static_cast<char>('1' + rng() % 9);
-  return s;
-}
 
 std::string to128Text(__int128 v) {
   if (v == 0) return "0";
