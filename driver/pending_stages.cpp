@@ -1,6 +1,5 @@
 // Stand-ins for the stages that are not built yet. Each says so plainly instead of pretending.
 #include "cells/integer.h"
-#include "eval/run.h"
 #include "front/globals.h"
 #include "front/loader.h"
 #include "front/startup.h"
@@ -9,19 +8,6 @@ namespace vorn::front {
 void startUp() {}
 driver::ErrorReport loadProgram(std::string_view) { return {}; }
 }  // namespace vorn::front
-
-namespace vorn::eval {
-driver::ErrorReport runProgram(driver::ErrorReport report, char**) {
-  report.type = "Build";
-  report.message = "Evaluation is not built yet.";
-  return report;
-}
-cells::CellRef resultOfRun() { return cells::CellRef("0"); }
-std::string clipText(std::string_view text) {
-  if (text.size() <= 56) return std::string(text);
-  return std::string(text.substr(0, 53)) + "...";
-}
-}  // namespace vorn::eval
 
 namespace vorn::cells {
 std::int64_t integerToInt64(const CellRef&) { return 0; }
