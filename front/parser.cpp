@@ -2,16 +2,15 @@
 //
 // Levels 0 to 7 are binary: each cuts its text at its separators outside bracket groups. A text
 // with none of a level's separators passes through that level unchanged, so parseFrom finds the
-// loosest level present in one scan and goes there directly; a text that is one parenthesised
+// loosest level present in one scan and goes there directly, and a text that is one parenthesised
 // group is unwrapped in a loop. Levels 8 to 13 work on operator runs and tight juxtaposition. Runs
-// of prefix and postfix operators are handled by loops, so only bracket nesting costs native
-// stack, a few small frames per group.
+// of operators and chains of separators are handled by loops, so only bracket nesting costs
+// native stack: two to four small frames per group.
 #include "front/parser.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <vector>
 
 #include "driver/assert.h"
 
@@ -27,6 +26,13 @@ constexpr int kNoSeparator = 8;
 constexpr std::string_view kLevelSeparators[kNoSeparator] = {
     ";\\{", "?\n", "&|", "=<>#", "@ ", "+-:.", "*/%'", "^"};
 constexpr bool kGroupsRight[kNoSeparator] = {true, false, true, true, false, false, false, true};
+
+constexpr std::array<CharSet, kNoSeparator> makeLevelSets() {
+  std::array<CharSet, kNoSeparator> sets{};
+  for (int level = 0; level < kNoSeparator; ++level) sets[level] = CharSet(kLevelSeparators[level]);
+  return sets;
+}
+constexpr std::array<CharSet, kNoSeparator> kLevelSets = makeLevelSets();
 
 constexpr std::array<std::uint8_t, 256> makeLevelTable() {
   std::array<std::uint8_t, 256> table{};
@@ -72,28 +78,33 @@ CellRef textLiteral(std::string_view piece) {
 
 }  // namespace
 
-// Dispatch: a text enters at `level`; binary levels without separators in it are passed over,
-// and a text that is exactly one parenthesised group is the expression inside it.
-CellRef Parser::parseFrom(int level, Span span) const {
+// Dispatch. A text cut at one level holds no separator of that level or of any looser one, so the
+// loosest separator present says which level cuts it next; a text without separators goes to the
+// unary levels, or straight to tight juxtaposition when it holds no unary operator either, and a
+// text that is exactly one parenthesised group is the expression inside it.
+CellRef Parser::parseFrom(Span span) const {
   for (;;) {
-    if (level < kNoSeparator) {
-      int loosest = loosestLevel(span);
-      if (loosest < kNoSeparator) return binaryLevel(loosest, span);
-    }
-    bool group = !span.empty() && source_.at(span.begin) == '(' &&
-                 source_.match(span.begin) == span.end - 1;
-    if (!group) return postfix(span);
+    TopLevelScan scan = scanTopLevel(span);
+    if (scan.loosest < kNoSeparator) return binaryLevel(scan.loosest, span);
+    if (span.empty()) return emptyOperand();
+    if (scan.unary) return unaryOperators(span);
+    if (!isWholeGroup(span)) return tight(span);
     span = Span{span.begin + 1, span.end - 1};
-    level = 0;
   }
 }
 
-int Parser::loosestLevel(Span span) const {
-  int loosest = kNoSeparator;
-  for (std::int64_t i = span.begin; i < span.end && loosest > 0; i = source_.skip(i)) {
-    loosest = std::min(loosest, levelOf(source_.at(i)));
+bool Parser::isWholeGroup(Span span) const {
+  return !span.empty() && source_.at(span.begin) == '(' && source_.match(span.begin) == span.end - 1;
+}
+
+Parser::TopLevelScan Parser::scanTopLevel(Span span) const {
+  TopLevelScan scan{kNoSeparator, false};
+  for (std::int64_t i = span.begin; i < span.end && scan.loosest > 0; i = source_.skip(i)) {
+    char c = source_.at(i);
+    scan.loosest = std::min(scan.loosest, levelOf(c));
+    scan.unary = scan.unary || kUnaryOperators.has(c);
   }
-  return loosest;
+  return scan;
 }
 
 // Levels 0..7:
@@ -107,22 +118,25 @@ int Parser::loosestLevel(Span span) const {
 //   7  a^b               right   ((c L) R)
 // Empty pieces parse to the empty operand.
 CellRef Parser::binaryLevel(int level, Span span) const {
-  std::vector<std::int64_t> separators;
-  for (std::int64_t i = span.begin; i < span.end; i = source_.skip(i)) {
-    if (levelOf(source_.at(i)) == level) separators.push_back(i);
-  }
-  std::vector<Span> pieces = segments(source_, span, separators);
-  int next = level + 1;
+  const CharSet& separators = kLevelSets[level];
   if (kGroupsRight[level]) {
-    CellRef acc = parseFrom(next, pieces.back());
-    for (std::size_t k = separators.size(); k-- > 0;) {
-      acc = join(separators[k], parseFrom(next, pieces[k]), std::move(acc));
+    std::int64_t at = lastTopLevel(source_, span.end, span, separators);
+    CellRef acc = parseFrom(Span{at < 0 ? span.begin : afterSeparator(source_, at), span.end});
+    while (at >= 0) {
+      std::int64_t before = lastTopLevel(source_, at, span, separators);
+      Span left{before < 0 ? span.begin : afterSeparator(source_, before), at};
+      acc = join(at, parseFrom(left), std::move(acc));
+      at = before;
     }
     return acc;
   }
-  CellRef acc = parseFrom(next, pieces.front());
-  for (std::size_t k = 0; k < separators.size(); ++k) {
-    acc = join(separators[k], std::move(acc), parseFrom(next, pieces[k + 1]));
+  std::int64_t at = firstTopLevel(source_, span.begin, span, separators);
+  CellRef acc = parseFrom(Span{span.begin, at});
+  while (at >= 0) {
+    std::int64_t from = afterSeparator(source_, at);
+    std::int64_t after = firstTopLevel(source_, from, span, separators);
+    acc = join(at, std::move(acc), parseFrom(Span{from, after < 0 ? span.end : after}));
+    at = after;
   }
   return acc;
 }
@@ -142,33 +156,32 @@ CellRef Parser::join(std::int64_t separator, CellRef left, CellRef right) const 
 
 // Wing contents: a,b,c is ((, a) ((, b) c)); one item is itself; nothing is "}".
 CellRef Parser::wingList(Span span) const {
-  std::vector<std::int64_t> commas = topLevelPositions(source_, span, kComma);
-  std::vector<Span> items = segments(source_, span, commas);
-  CellRef acc = expression(items.back());
-  for (std::size_t k = commas.size(); k-- > 0;) {
-    acc = binary(',', expression(items[k]), std::move(acc));
+  std::int64_t at = lastTopLevel(source_, span.end, span, kComma);
+  CellRef acc = expression(Span{at < 0 ? span.begin : at + 1, span.end});
+  while (at >= 0) {
+    std::int64_t before = lastTopLevel(source_, at, span, kComma);
+    acc = binary(',', expression(Span{before < 0 ? span.begin : before + 1, at}), std::move(acc));
+    at = before;
   }
   return acc;
 }
 
-// Level 8, postfix: x! is (! x), x!~ is (~ (! x)); an empty text is the empty operand.
-CellRef Parser::postfix(Span span) const {
-  if (span.empty()) return emptyOperand();
+// Levels 8 and 9, postfix and prefix operators: x! is (! x), x!~ is (~ (! x)), !~x is
+// (! (~ x)), !x! is (! (! x)); an operator with nothing to apply to takes the empty operand.
+CellRef Parser::unaryOperators(Span span) const {
   std::int64_t end = span.end;
   while (end > span.begin && kUnaryOperators.has(source_.at(end - 1))) --end;
-  CellRef acc = end == span.begin ? emptyOperand() : prefix(Span{span.begin, end});
-  for (std::int64_t k = end; k < span.end; ++k) acc = apply(atom(source_.at(k)), std::move(acc));
-  return acc;
-}
-
-// Level 9, prefix: !x is (! x), !~x is (! (~ x)). The text ends in an operand.
-CellRef Parser::prefix(Span span) const {
-  CORE_ASSERT(!span.empty());
   std::int64_t begin = span.begin;
-  while (begin < span.end && kUnaryOperators.has(source_.at(begin))) ++begin;
-  CORE_ASSERT(begin < span.end);
-  CellRef acc = innerRuns(Span{begin, span.end});
+  while (begin < end && kUnaryOperators.has(source_.at(begin))) ++begin;
+  CellRef acc;
+  if (begin == end) {
+    acc = emptyOperand();
+  } else {
+    Span operand{begin, end};
+    acc = isWholeGroup(operand) ? parseFrom(operand) : innerRuns(operand);
+  }
   for (std::int64_t k = begin; k-- > span.begin;) acc = apply(atom(source_.at(k)), std::move(acc));
+  for (std::int64_t k = end; k < span.end; ++k) acc = apply(atom(source_.at(k)), std::move(acc));
   return acc;
 }
 
@@ -192,7 +205,8 @@ CellRef Parser::innerRuns(Span span) const {
 CellRef Parser::operatorLed(Span segment, std::int64_t runEnd) const {
   CORE_ASSERT(segment.size() >= 2);
   CORE_ASSERT(runEnd < segment.end);
-  CellRef acc = tight(Span{runEnd, segment.end});
+  Span operand{runEnd, segment.end};
+  CellRef acc = isWholeGroup(operand) ? parseFrom(operand) : tight(operand);
   for (std::int64_t k = runEnd; k-- > segment.begin;) {
     acc = apply(atom(source_.at(k)), std::move(acc));
   }
@@ -239,9 +253,12 @@ void Parser::addPiece(CellRef& acc, Span piece) const {
   }
   Span inside{piece.begin + 1, piece.end - 1};
   CORE_ASSERT(source_.match(piece.begin) == inside.end);
-  std::vector<std::int64_t> commas = topLevelPositions(source_, inside, kComma);
-  for (Span argument : segments(source_, inside, commas)) {
-    acc = apply(std::move(acc), expression(argument));
+  std::int64_t from = inside.begin;
+  for (;;) {
+    std::int64_t comma = firstTopLevel(source_, from, inside, kComma);
+    acc = apply(std::move(acc), expression(Span{from, comma < 0 ? inside.end : comma}));
+    if (comma < 0) return;
+    from = comma + 1;
   }
 }
 

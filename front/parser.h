@@ -21,17 +21,23 @@ class Parser {
   const BracketedText& source() const { return source_; }
 
   // The expression in the span (level 0). An empty span gives the empty operand "}".
-  cells::CellRef expression(Span span) const { return parseFrom(0, span); }
+  cells::CellRef expression(Span span) const { return parseFrom(span); }
   // The contents of a wing: items cut at commas, joined right to left as ((, a) rest).
   cells::CellRef wingList(Span span) const;
 
  private:
-  cells::CellRef parseFrom(int level, Span span) const;
-  int loosestLevel(Span span) const;
+  // The loosest binary level with a separator outside groups (8 for none), and whether a unary
+  // operator stands outside groups.
+  struct TopLevelScan {
+    int loosest;
+    bool unary;
+  };
+  cells::CellRef parseFrom(Span span) const;
+  TopLevelScan scanTopLevel(Span span) const;
   cells::CellRef binaryLevel(int level, Span span) const;
   cells::CellRef join(std::int64_t separator, cells::CellRef left, cells::CellRef right) const;
-  cells::CellRef postfix(Span span) const;
-  cells::CellRef prefix(Span span) const;
+  bool isWholeGroup(Span span) const;
+  cells::CellRef unaryOperators(Span span) const;
   cells::CellRef innerRuns(Span span) const;
   cells::CellRef operatorLed(Span segment, std::int64_t runEnd) const;
   cells::CellRef tight(Span span) const;

@@ -302,6 +302,17 @@ std::int64_t firstTopLevel(const BracketedText& text, std::int64_t start, Span s
   return -1;
 }
 
+std::int64_t lastTopLevel(const BracketedText& text, std::int64_t before, Span span,
+                          const CharSet& set) {
+  for (std::int64_t i = before - 1; i >= span.begin; --i) {
+    // A group is one item, found at its opening bracket.
+    std::int64_t m = text.match(i);
+    if (m < i) i = m;
+    if (set.has(text.at(i))) return i;
+  }
+  return -1;
+}
+
 std::int64_t afterSeparator(const BracketedText& text, std::int64_t position) {
   return text.skip(position);
 }

@@ -124,6 +124,10 @@ std::vector<std::int64_t> topLevelPositions(const BracketedText& text, Span span
 // The first such position at or after `start` (a top-level position of the span), or -1.
 std::int64_t firstTopLevel(const BracketedText& text, std::int64_t start, Span span,
                            const CharSet& set);
+// The last such position before `before` (the end of the span or a top-level position in it),
+// walking back over whole groups; -1 if none.
+std::int64_t lastTopLevel(const BracketedText& text, std::int64_t before, Span span,
+                          const CharSet& set);
 // Where the text after the separator at `position` begins: past the group it opens, if it opens
 // one, otherwise right after it.
 std::int64_t afterSeparator(const BracketedText& text, std::int64_t position);
