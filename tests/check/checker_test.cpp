@@ -8,8 +8,11 @@
 #include <sstream>
 
 #include "check/intern.h"
+#include "check/layout.h"
 #include "eval/analysis.h"
 #include "front/globals.h"
+#include "front/loader.h"
+#include "front/startup.h"
 #include "term_builder.h"
 
 namespace vorn::check {
@@ -67,12 +70,12 @@ TEST_F(Checker, LongLocalNamesBecomeUnusedLettersInSortedOrder) {
   define("", "(h 1 2)");
   // foo is also a global: its free use keeps the global, the bound ones are renamed.
   define("foo", "1");
-  define("h", "(\\ foo (\\ bar (\\ a (K (foo bar a) foo))))");
+  define("h", "(\\ bar (\\ a (K (\\ foo (foo bar a)) foo)))");
   define("g", "(\\ x ({ long_name x (foo long_name)))");
   driver::ErrorReport report = checkProgram();
   EXPECT_TRUE(report.ok()) << report.type << ": " << report.message;
   // bar sorts first and takes b (a is in use); foo takes c.
-  EXPECT_EQ(shown("h"), show(term("(\\ c (\\ b (\\ a (K (c b a) foo))))").get()));
+  EXPECT_EQ(shown("h"), show(term("(\\ b (\\ a (K (\\ c (c b a)) foo)))").get()));
   EXPECT_EQ(shown("g"), show(term("(\\ x ({ a x (foo a)))").get()));
   std::ifstream log(driver::kLogPath, std::ios::binary);
   std::stringstream all;
@@ -121,6 +124,54 @@ TEST_F(Checker, ALetterLeftUnboundInTheEntryIsRefusedWithoutAName) {
   EXPECT_EQ(report.type, "Local");
   EXPECT_EQ(report.name, "");
   EXPECT_EQ(report.message, "Local variable w unbound.");
+}
+
+// Whole programs through the real front end and Prelude.
+class CheckedProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    front::startUp();
+    clearInternSet();
+  }
+  void TearDown() override { clearInternSet(); }
+
+  static driver::ErrorReport check(std::string_view program) {
+    driver::ErrorReport loaded = front::loadProgram(program);
+    EXPECT_TRUE(loaded.ok()) << loaded.type << ": " << loaded.message;
+    return checkProgram();
+  }
+  static std::string log() {
+    std::ifstream in(driver::kLogPath, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  }
+};
+
+TEST_F(CheckedProgram, LongNamesAreLoggedBeforeTheyAreRenamed) {
+  std::size_t before = log().size();
+  ASSERT_TRUE(check("hh,hh\\foo\\bar\\foo").ok());
+  EXPECT_NE(log().find("First hh: (\\foo (\\bar foo))\n", before), std::string::npos);
+  // bar sorts before foo, so it takes a and foo takes b.
+  EXPECT_EQ(show(front::findGlobal("hh")), "((\\ b) ((\\ a) b))");
+}
+
+TEST_F(CheckedProgram, TheLayoutTextReplacesAUserDefinition) {
+  ASSERT_TRUE(check("K 1,_\\5").ok());
+  EXPECT_EQ(std::string(cells::atomBytesOf(front::findGlobal("_"))), layoutText());
+}
+
+TEST_F(CheckedProgram, EveryDefinitionIsInternedAndLeftWithoutLongNames) {
+  ASSERT_TRUE(check("x\\ff 1+gg 1,ff\\arg\\plus arg 1,gg\\arg\\plus arg 1").ok());
+  // Both bodies were the same term once their local names became letters.
+  EXPECT_EQ(front::findGlobal("ff"), front::findGlobal("gg"));
+}
+
+TEST_F(CheckedProgram, QuotesAreExpandedBeforeBindersAreChecked) {
+  // The quoted lambda is malformed; the quote's text keeps it, the expanded term is refused.
+  driver::ErrorReport report = check("x\\`((g y)\\y)");
+  EXPECT_EQ(report.type, "Funky");
+  EXPECT_EQ(report.message, "Funky key in expression (\\ (g y) y).");
 }
 
 }  // namespace
