@@ -18,7 +18,8 @@ namespace vorn::cells {
 using Bits = std::string;
 
 // One letter per value: 'e' real, 'a' blob, 'u' text class, 'i' integer, 'o' binary number,
-// 'w' anything else. A bit list whose rest is not a bit list is 'w'.
+// 'w' anything else. A bit list whose rest is not a bit list is 'w', and so is a digit Atom that
+// holds a byte other than a digit. Deep bit lists are walked in a loop.
 char valueKind(const Cell* value);
 inline char valueKind(const CellRef& value) { return valueKind(value.get()); }
 
@@ -35,7 +36,9 @@ CellRef magnitude(const CellRef& value);
 
 // The bit string of a number in either form; nothing for a malformed bit list or a non-number.
 std::optional<Bits> toBits(const CellRef& value);
-// The canonical Atom of a bit string: decimal form, "00..." for kind 'o', or K for the empty list.
+// The canonical Atom of a bit string: decimal form, "00..." for kind 'o', or K for the empty list
+// (and for a string without any set bit, which has no end marker). fromBits(toBits(x)) gives back
+// every decimal Atom x.
 CellRef fromBits(const Bits& bits);
 // The canonical decimal text of a number in either form; nothing when it is not a number.
 std::optional<std::string> integerText(const CellRef& value);

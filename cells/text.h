@@ -26,11 +26,22 @@ CellRef flattenText(const CellRef& text);
 std::string joinText(std::string_view a, std::string_view b);
 
 // The byte of the key (class 1, 2 or 3; a printable character). A class-2 character without a
-// byte is the fatal error "nopqchar".
+// byte is the fatal error "nopqchar"; a class other than 1, 2 or 3 is a core assertion.
 unsigned char charCode(int keyClass, char character);
 
+// A key of the character code: class 1 (red), 2 (green) or 3 (plain), and its character.
+struct CodeKey {
+  int keyClass;
+  char character;
+};
+// Entry 0..255 of the code table: the key that belongs to the name of the number entry + 145.
+CodeKey codeTableEntry(unsigned entry);
+// The one key that stands for the byte (its display class and character).
+CodeKey keyOfByte(unsigned char byte);
+
 // Names of the numbers 145..400 to their one-byte strings, and back (one map, both directions;
-// a name is always two bytes or more).
+// a name is always two bytes or more). The entries whose byte is a newline, '[' or ']' are left
+// out. Built on first use and never destroyed.
 const std::map<std::string, std::string, std::less<>>& codeMap();
 
 // The bracket name of n, 0 <= n <= 676 (core assertion above).

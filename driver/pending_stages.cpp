@@ -1,5 +1,4 @@
 // Stand-ins for the stages that are not built yet. Each says so plainly instead of pretending.
-#include "cells/integer.h"
 #include "eval/run.h"
 #include "front/globals.h"
 #include "front/loader.h"
@@ -22,7 +21,3 @@ std::string clipText(std::string_view text) {
   return std::string(text.substr(0, 53)) + "...";
 }
 }  // namespace vorn::eval
-
-namespace vorn::cells {
-std::int64_t integerToInt64(const CellRef&) { return 0; }
-}  // namespace vorn::cells

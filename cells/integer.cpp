@@ -1,0 +1,422 @@
+// Integers in both forms, their bit strings, and the kind letter of every value.
+//
+// How numbers are read. A bit string's highest set bit is its end marker; the bits below it are
+// the elements of the bit list, lowest first. Both number kinds share one reading:
+//   bit 0        the kind: 1 for 'i', 0 for 'o';
+//   bit 1        the sign: set for a non-negative number;
+//   bits 2..end  the magnitude, lowest bit first, the end marker being its highest 1 bit (zero
+//                when the end marker is bit 1 itself).
+// So a kind 'o' number is the integer of the same sign and magnitude, written with bit 0 clear:
+// "00" is zero, "00" followed by a positive decimal D is D, and the numbers written "000..." are
+// negative ("000" is -1). Setting bit 1 gives the magnitude, for both kinds and both forms. The
+// empty list (the name K, bit string 0x01) has neither flag and counts as zero.
+//
+// A bit list that ends in a decimal Atom goes on with that Atom's whole bit string: the Atom's own
+// flag bits and end marker become ordinary bits of the list at their positions, exactly as if the
+// Atom had been written out as list elements.
+#include "cells/integer.h"
+
+#include <bit>
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+#include "cells/text.h"
+
+namespace vorn::cells {
+
+namespace {
+
+// ---- Bit strings ----------------------------------------------------------------------------
+
+constexpr std::size_t kNoBit = static_cast<std::size_t>(-1);
+
+bool bitAt(const Bits& bits, std::size_t i) {
+  return i / 8 < bits.size() && ((static_cast<unsigned char>(bits[i / 8]) >> (i % 8)) & 1) != 0;
+}
+
+void setBit(Bits& bits, std::size_t i) {
+  if (i / 8 >= bits.size()) bits.resize(i / 8 + 1, '\0');
+  bits[i / 8] = static_cast<char>(bits[i / 8] | (1 << (i % 8)));
+}
+
+// ORs the byte into the bit string with its lowest bit at position `at`. Zero bytes change
+// nothing and never lengthen the string, so no zero bytes pile up above the end marker.
+void orByteAt(Bits& bits, std::size_t at, unsigned char byte) {
+  if (byte == 0) return;
+  std::size_t index = at / 8;
+  unsigned shift = at % 8;
+  unsigned wide = static_cast<unsigned>(byte) << shift;
+  std::size_t needed = index + ((wide >> 8) != 0 ? 2 : 1);
+  if (bits.size() < needed) bits.resize(needed, '\0');
+  bits[index] = static_cast<char>(static_cast<unsigned char>(bits[index]) | (wide & 0xFF));
+  if ((wide >> 8) != 0) {
+    bits[index + 1] = static_cast<char>(static_cast<unsigned char>(bits[index + 1]) | (wide >> 8));
+  }
+}
+
+void orBitsAt(Bits& bits, const Bits& source, std::size_t at) {
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    orByteAt(bits, at + 8 * i, static_cast<unsigned char>(source[i]));
+  }
+}
+
+// Index of the highest set bit, or kNoBit when no bit is set.
+std::size_t highestBit(const Bits& bits) {
+  for (std::size_t i = bits.size(); i-- > 0;) {
+    auto byte = static_cast<unsigned char>(bits[i]);
+    if (byte != 0) return 8 * i + static_cast<std::size_t>(std::bit_width(byte)) - 1;
+  }
+  return kNoBit;
+}
+
+// Index of the lowest set bit at or above `from`, or kNoBit.
+std::size_t lowestBitFrom(const Bits& bits, std::size_t from) {
+  for (std::size_t i = from; i / 8 < bits.size(); ++i) {
+    if (bitAt(bits, i)) return i;
+  }
+  return kNoBit;
+}
+
+// The 64 bits starting at bit `at`, bit `at` lowest; bits past the end read as 0.
+std::uint64_t wordAt(const Bits& bits, std::size_t at) {
+  std::size_t index = at / 8;
+  unsigned shift = at % 8;
+  std::uint64_t word = 0;
+  for (std::size_t i = 0; i < 8 && index + i < bits.size(); ++i) {
+    word |= static_cast<std::uint64_t>(static_cast<unsigned char>(bits[index + i])) << (8 * i);
+  }
+  if (shift != 0) {
+    word >>= shift;
+    if (index + 8 < bits.size()) {
+      word |= static_cast<std::uint64_t>(static_cast<unsigned char>(bits[index + 8])) << (64 - shift);
+    }
+  }
+  return word;
+}
+
+// ---- Natural numbers on machine words -------------------------------------------------------
+
+// A natural number as 64-bit limbs, least significant first, without zero limbs on top; the
+// empty vector is zero. Decimal text is converted in chunks of 19 digits (10^19 < 2^64), so every
+// pass over the limbs handles 19 digits at once.
+using Limbs = std::vector<std::uint64_t>;
+using Wide = unsigned __int128;
+
+constexpr std::size_t kChunkDigits = 19;
+
+constexpr std::uint64_t powerOfTen(std::size_t n) {
+  std::uint64_t p = 1;
+  for (std::size_t i = 0; i < n; ++i) p *= 10;
+  return p;
+}
+
+void trim(Limbs& n) {
+  while (!n.empty() && n.back() == 0) n.pop_back();
+}
+
+// The number written by a string of decimal digits (leading zeros allowed).
+Limbs decimalToLimbs(std::string_view digits) {
+  Limbs limbs;
+  limbs.reserve(digits.size() / kChunkDigits + 1);
+  std::size_t length = digits.size() % kChunkDigits;
+  if (length == 0) length = kChunkDigits;
+  for (std::size_t at = 0; at < digits.size(); at += length, length = kChunkDigits) {
+    std::uint64_t carry = 0;
+    for (std::size_t i = 0; i < length; ++i) carry = carry * 10 + static_cast<unsigned>(digits[at + i] - '0');
+    const std::uint64_t scale = powerOfTen(length);
+    for (std::uint64_t& limb : limbs) {
+      Wide t = static_cast<Wide>(limb) * scale + carry;
+      limb = static_cast<std::uint64_t>(t);
+      carry = static_cast<std::uint64_t>(t >> 64);
+    }
+    if (carry != 0) limbs.push_back(carry);
+  }
+  trim(limbs);
+  return limbs;
+}
+
+// The decimal digits of a natural number, without leading zeros ("0" for zero). Each pass
+// divides the limbs by 10^9, half a limb at a time, so that every division is a 64-bit one by a
+// constant, which the compiler turns into a multiplication.
+std::string limbsToDecimal(Limbs n) {
+  constexpr std::uint64_t kBase = 1'000'000'000;
+  trim(n);
+  if (n.empty()) return "0";
+  std::vector<std::uint32_t> chunks;  // base 10^9, least significant first
+  chunks.reserve(n.size() * 64 / 29 + 1);
+  while (!n.empty()) {
+    std::uint64_t rest = 0;
+    for (std::size_t i = n.size(); i-- > 0;) {
+      std::uint64_t high = (rest << 32) | (n[i] >> 32);
+      rest = high % kBase;
+      std::uint64_t low = (rest << 32) | (n[i] & 0xFFFFFFFFu);
+      rest = low % kBase;
+      n[i] = ((high / kBase) << 32) | (low / kBase);
+    }
+    chunks.push_back(static_cast<std::uint32_t>(rest));
+    trim(n);
+  }
+  std::string text = std::to_string(chunks.back());
+  text.reserve(text.size() + 9 * (chunks.size() - 1));
+  for (std::size_t i = chunks.size() - 1; i-- > 0;) {
+    char buffer[9];
+    std::uint32_t chunk = chunks[i];
+    for (int d = 8; d >= 0; --d, chunk /= 10) buffer[d] = static_cast<char>('0' + chunk % 10);
+    text.append(buffer, 9);
+  }
+  return text;
+}
+
+// The bits from `from` to `to` (both included) as a number, bit `from` lowest.
+Limbs bitRange(const Bits& bits, std::size_t from, std::size_t to) {
+  std::size_t count = to - from + 1;
+  Limbs limbs((count + 63) / 64);
+  for (std::size_t k = 0; k < limbs.size(); ++k) limbs[k] = wordAt(bits, from + 64 * k);
+  if (count % 64 != 0) limbs.back() &= (std::uint64_t{1} << (count % 64)) - 1;
+  trim(limbs);
+  return limbs;
+}
+
+// ORs the number into the bit string with its lowest bit at position `at`.
+void orLimbsAt(Bits& bits, const Limbs& n, std::size_t at) {
+  for (std::size_t k = 0; k < n.size(); ++k) {
+    for (unsigned b = 0; b < 8; ++b) {
+      orByteAt(bits, at + 64 * k + 8 * b, static_cast<unsigned char>(n[k] >> (8 * b)));
+    }
+  }
+}
+
+// ---- Decimal Atoms ------------------------------------------------------------------------
+
+bool isDigitByte(char c) { return c >= '0' && c <= '9'; }
+
+// A number in decimal form: a non-empty Atom of digits only. A digit Atom holding any other byte
+// is no number at all: reading its bytes as digits would only make up a value.
+bool isDecimalAtom(const Cell* c) {
+  if (!isAtomCell(c) || !isDigitByte(atomData(c)[0])) return false;
+  for (char ch : atomBytesOf(c)) {
+    if (!isDigitByte(ch)) return false;
+  }
+  return true;
+}
+
+bool startsWithTwoZeros(std::string_view s) { return s.size() >= 2 && s[0] == '0' && s[1] == '0'; }
+
+// The bit string of a decimal text (digits only).
+Bits decimalBits(std::string_view s) {
+  Bits bits;
+  if (s == "0") return Bits("\x03", 1);
+  if (!startsWithTwoZeros(s)) {
+    bool negative = s[0] == '0';
+    setBit(bits, 0);
+    if (!negative) setBit(bits, 1);
+    orLimbsAt(bits, decimalToLimbs(negative ? s.substr(1) : s), 2);
+    return bits;
+  }
+  // "00", z more zeros, then optionally D: bits 0..z clear, bit z + 1 set, D from bit z + 2.
+  std::size_t zeros = 0;
+  while (2 + zeros < s.size() && s[2 + zeros] == '0') ++zeros;
+  setBit(bits, zeros + 1);
+  std::string_view rest = s.substr(2 + zeros);
+  if (!rest.empty()) orLimbsAt(bits, decimalToLimbs(rest), zeros + 2);
+  return bits;
+}
+
+// The canonical text of a bit string (see fromBits).
+std::string bitsText(const Bits& bits) {
+  std::size_t end = highestBit(bits);
+  if (end == kNoBit || end == 0) return "K";
+  if (bitAt(bits, 0)) {
+    if (end == 1) return "0";
+    std::string digits = limbsToDecimal(bitRange(bits, 2, end));
+    return bitAt(bits, 1) ? digits : "0" + digits;
+  }
+  std::size_t first = lowestBitFrom(bits, 1);
+  std::string text = "00" + std::string(first - 1, '0');
+  if (end > first) text += limbsToDecimal(bitRange(bits, first + 1, end));
+  return text;
+}
+
+// ---- Bit lists ------------------------------------------------------------------------------
+
+// Walks the right spine of a bit list J b0 (J b1 (... end)) in a loop, so lists of any length
+// cost no stack. Calls onBit for every element and returns the Cell that ends the list, or
+// nullptr when some element is not J applied to the Atom K or H.
+template <class OnBit>
+const Cell* walkBitList(const Cell* list, OnBit onBit) {
+  const Cell* c = list;
+  while (!isAtomCell(c)) {
+    const Cell* element = leftOf(c);
+    if (isAtomCell(element) || !isOneByteAtom(leftOf(element), 'J')) return nullptr;
+    const Cell* bit = rightOf(element);
+    bool one = isOneByteAtom(bit, 'K');
+    if (!one && !isOneByteAtom(bit, 'H')) return nullptr;
+    onBit(one);
+    c = rightOf(c);
+  }
+  return c;
+}
+
+bool isListEnd(const Cell* end) { return end != nullptr && (isOneByteAtom(end, 'K') || isDecimalAtom(end)); }
+
+// True for a Pair that is a complete bit list; `firstBit` receives its first element.
+bool isBitList(const Cell* pair, bool* firstBit) {
+  bool first = false;
+  std::size_t count = 0;
+  const Cell* end = walkBitList(pair, [&](bool one) {
+    if (count++ == 0) first = one;
+  });
+  if (firstBit != nullptr) *firstBit = first;
+  return isListEnd(end);
+}
+
+std::optional<Bits> listBits(const Cell* pair) {
+  Bits bits;
+  std::size_t n = 0;
+  const Cell* end = walkBitList(pair, [&](bool one) {
+    if (one) setBit(bits, n);
+    ++n;
+  });
+  if (!isListEnd(end)) return std::nullopt;
+  if (isOneByteAtom(end, 'K')) {
+    setBit(bits, n);
+  } else {
+    orBitsAt(bits, decimalBits(atomBytesOf(end)), n);
+  }
+  return bits;
+}
+
+// The low 64 bits of a decimal digit string, read modulo 2^64.
+std::uint64_t wrappedDecimal(std::string_view digits) {
+  std::uint64_t value = 0;
+  for (char d : digits) value = value * 10 + static_cast<unsigned>(d - '0');
+  return value;
+}
+
+}  // namespace
+
+// ---- Kinds ----------------------------------------------------------------------------------
+
+char valueKind(const Cell* value) {
+  // The text-class test may fill in the analysis cache, which is mutable in every Cell.
+  Cell* c = const_cast<Cell*>(value);
+  if (isAtomCell(c)) {
+    unsigned char first = firstByteOf(c);
+    if (first == ' ') return 'e';
+    if (first == '(') return 'a';
+    if (isTextClass(c)) return 'u';
+    if (isDecimalAtom(c)) return startsWithTwoZeros(atomBytesOf(c)) ? 'o' : 'i';
+    return 'w';
+  }
+  if (isTextClass(c)) return 'u';
+  bool firstBit = false;
+  if (isBitList(c, &firstBit)) return firstBit ? 'i' : 'o';
+  return 'w';
+}
+
+bool isInteger(const CellRef& value) {
+  const Cell* c = value.get();
+  if (isAtomCell(c)) {
+    if (isOneByteAtom(c, 'K')) return true;
+    return isDecimalAtom(c) && !startsWithTwoZeros(atomBytesOf(c));
+  }
+  bool firstBit = false;
+  return isBitList(c, &firstBit) && firstBit;
+}
+
+void requireInteger(const CellRef& value) { CORE_ASSERT(isInteger(value)); }
+
+bool isNatural(const CellRef& value) { return isInteger(value) && isNonNegative(value); }
+
+// ---- Making integers ------------------------------------------------------------------------
+
+CellRef makeUnsignedInteger(std::uint64_t value) {
+  char buffer[24];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return CellRef(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+}
+
+CellRef makeInteger(std::int64_t value) {
+  if (value >= 0) return makeUnsignedInteger(static_cast<std::uint64_t>(value));
+  // The magnitude as unsigned, so that the most negative value has one too.
+  std::uint64_t size = ~static_cast<std::uint64_t>(value) + 1;
+  char buffer[24];
+  buffer[0] = '0';
+  auto result = std::to_chars(buffer + 1, buffer + sizeof buffer, size);
+  return CellRef(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+}
+
+// ---- Sign and magnitude ---------------------------------------------------------------------
+
+bool isNonNegative(const CellRef& value) {
+  const Cell* c = value.get();
+  if (isAtomCell(c)) {
+    // A leading zero marks a negative 'i' number; after "00" a further zero clears bit 1.
+    std::string_view s = atomBytesOf(c);
+    if (s.size() < 2 || s[0] != '0') return true;
+    if (s[1] != '0') return false;
+    return s.size() == 2 || s[2] != '0';
+  }
+  std::optional<Bits> bits = listBits(c);
+  if (!bits) return true;
+  return highestBit(*bits) < 2 || bitAt(*bits, 1);
+}
+
+CellRef magnitude(const CellRef& value) {
+  const Cell* c = value.get();
+  if (isAtomCell(c)) {
+    if (!isDecimalAtom(c) || isNonNegative(value)) return value;
+    std::string_view s = atomBytesOf(c);
+    if (!startsWithTwoZeros(s)) return CellRef(s.substr(1));
+  }
+  std::optional<Bits> bits = toBits(value);
+  if (!bits) return value;
+  setBit(*bits, 1);
+  return fromBits(*bits);
+}
+
+std::int64_t integerToInt64(const CellRef& value) {
+  const Cell* c = value.get();
+  std::uint64_t size = 0;
+  bool negative = false;
+  std::string_view s = atomBytesOf(c);
+  if (isDecimalAtom(c) && !startsWithTwoZeros(s)) {
+    // The common case reads the digits directly: the low 64 bits of the magnitude are the
+    // digits taken modulo 2^64.
+    negative = s.size() > 1 && s[0] == '0';
+    size = wrappedDecimal(negative ? s.substr(1) : s);
+  } else {
+    std::optional<Bits> bits = toBits(value);
+    if (!bits) return 0;
+    negative = highestBit(*bits) >= 2 && !bitAt(*bits, 1);
+    size = wordAt(*bits, 2);
+  }
+  return static_cast<std::int64_t>(negative ? ~size + 1 : size);
+}
+
+// ---- Bit strings ----------------------------------------------------------------------------
+
+std::optional<Bits> toBits(const CellRef& value) {
+  const Cell* c = value.get();
+  if (!isAtomCell(c)) return listBits(c);
+  if (isOneByteAtom(c, 'K')) return Bits("\x01", 1);
+  if (isDecimalAtom(c)) return decimalBits(atomBytesOf(c));
+  return std::nullopt;
+}
+
+CellRef fromBits(const Bits& bits) { return CellRef(bitsText(bits)); }
+
+std::optional<std::string> integerText(const CellRef& value) {
+  const Cell* c = value.get();
+  if (isAtomCell(c)) {
+    // Every decimal Atom is already in the canonical form that fromBits writes.
+    if (isOneByteAtom(c, 'K') || isDecimalAtom(c)) return std::string(atomBytesOf(c));
+    return std::nullopt;
+  }
+  std::optional<Bits> bits = listBits(c);
+  if (!bits) return std::nullopt;
+  return bitsText(*bits);
+}
+
+}  // namespace vorn::cells
