@@ -130,3 +130,33 @@ x\loop+0,loop\loop+1,bad\(g x)\x
  Type: Funky
 Funky key in expression (\ (g x) x) in function bad.
 \/
+=== example factorial: the number of digits of 100!
+--- setup
+cp "$VORN_SOURCE_DIR/examples/factorial.vn" program.vn
+--- program
+--- status
+158
+=== example fibonacci: the number of digits of the 1000th Fibonacci number
+--- setup
+cp "$VORN_SOURCE_DIR/examples/fibonacci.vn" program.vn
+--- program
+--- status
+209
+=== example collatz: the start below 100 with the longest Collatz chain
+--- setup
+cp "$VORN_SOURCE_DIR/examples/collatz.vn" program.vn
+--- program
+--- status
+97
+=== example vowels: the vowels of a pangram
+--- setup
+cp "$VORN_SOURCE_DIR/examples/vowels.vn" program.vn
+--- program
+--- status
+11
+=== example primes: the twin-prime pairs below 1000
+--- setup
+cp "$VORN_SOURCE_DIR/examples/primes.vn" program.vn
+--- program
+--- status
+35
