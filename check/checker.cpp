@@ -50,6 +50,7 @@ void rewriteEveryDefinition(Change change) {
 // The layout text of the C structures is stored under "_", replacing any definition of "_".
 ErrorReport addLayoutText() {
   front::globalTable()["_"] = CellRef(layoutText());
+  front::recomputeSet().erase("_");  // a plain value now, whatever form the user's "_" had
   return {};
 }
 

@@ -157,8 +157,9 @@ TEST_F(CheckedProgram, LongNamesAreLoggedBeforeTheyAreRenamed) {
 }
 
 TEST_F(CheckedProgram, TheLayoutTextReplacesAUserDefinition) {
-  ASSERT_TRUE(check("K 1,_\\5").ok());
+  ASSERT_TRUE(check("K 1,_()\\5").ok());
   EXPECT_EQ(std::string(cells::atomBytesOf(front::findGlobal("_"))), layoutText());
+  EXPECT_EQ(front::recomputeSet().count("_"), 0u);
 }
 
 TEST_F(CheckedProgram, EveryDefinitionIsInternedAndLeftWithoutLongNames) {
