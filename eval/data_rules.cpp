@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cells/bits.h"
 #include "cells/integer.h"
 #include "cells/real.h"
 #include "cells/text.h"
@@ -17,36 +18,16 @@ using cells::makePair;
 
 namespace {
 
-bool bitAt(const cells::Bits& bits, std::size_t i) {
-  return i / 8 < bits.size() && ((static_cast<unsigned char>(bits[i / 8]) >> (i % 8)) & 1) != 0;
-}
-
-void setBit(cells::Bits& bits, std::size_t i) {
-  if (i / 8 >= bits.size()) bits.resize(i / 8 + 1, '\0');
-  bits[i / 8] = static_cast<char>(static_cast<unsigned char>(bits[i / 8]) | (1u << (i % 8)));
-}
-
-std::size_t highestSetBit(const cells::Bits& bits) {
-  for (std::size_t byte = bits.size(); byte-- > 0;) {
-    auto b = static_cast<unsigned char>(bits[byte]);
-    if (b != 0) {
-      int top = 7;
-      while (((b >> top) & 1) == 0) --top;
-      return byte * 8 + static_cast<std::size_t>(top);
-    }
-  }
-  return 0;
-}
-
 // m: the magnitude bits (the bit string shifted down by two) with k their count of low 1 bits and
 // t their highest 1 bit; k zero digits followed by the decimal digits of the bits k+1 .. t-1.
 CellRef numberRest(Cell* number) {
   std::optional<cells::Bits> bits = cells::toBits(CellRef::borrow(number));
   CORE_ASSERT(bits.has_value());
-  std::size_t top = highestSetBit(*bits);
+  std::size_t top = cells::highestBit(*bits);
+  if (top == cells::kNoBit) top = 0;
   std::size_t t = top >= 2 ? top - 2 : 0;
   std::size_t k = 0;
-  while (k + 2 <= top && bitAt(*bits, k + 2)) ++k;
+  while (k + 2 <= top && cells::bitAt(*bits, k + 2)) ++k;
   std::string text(k, '0');
   if (k + 1 < t) {
     // The bits k+1 .. t-1 as a non-negative integer's bit string: flags 1, 1, then the bits,
@@ -55,8 +36,8 @@ CellRef numberRest(Cell* number) {
     std::size_t width = t - (k + 1);
     bool any = false;
     for (std::size_t i = 0; i < width; ++i) {
-      if (bitAt(*bits, k + 1 + i + 2)) {
-        setBit(u, i + 2);
+      if (cells::bitAt(*bits, k + 1 + i + 2)) {
+        cells::setBitTo(u, i + 2, true);
         any = true;
       }
     }

@@ -36,11 +36,12 @@ namespace {
 struct Machine {
   CellRef k;
   CellRef r;
+  bool stopped = false;  // a builtin or the reducer ended the evaluation early
 };
 
 Machine split(CellRef state) {
   CORE_ASSERT(!isAtomCell(state.get()));
-  return {cells::left(state), cells::right(state)};
+  return {cells::left(state), cells::right(state), false};
 }
 
 bool isIdentityContinuation(const Cell* k) { return isAtomCell(k) && firstByteOf(k) == 'I'; }
@@ -53,7 +54,14 @@ bool isMarkerAtom(const Cell* c) {
 bool endsEvaluation(const Cell* c) { return !isAtomCell(c) && isMarkerAtom(leftOf(c)); }
 
 bool isFinal(const Machine& m) {
-  return isIdentityContinuation(m.k.get()) && (isValue(m.r.get()) || endsEvaluation(m.r.get()));
+  return m.stopped || (isIdentityContinuation(m.k.get()) && isValue(m.r.get()));
+}
+
+// Drops the continuation: `result` is the result of the whole evaluation.
+void stopWith(Machine& m, CellRef result) {
+  m.k = combinators().I;
+  m.r = std::move(result);
+  m.stopped = true;
 }
 
 // K := ((B K) frame); R := next.
@@ -129,7 +137,8 @@ void stepMachine(Machine& m) {
         Cell* head = leftOf(r);
         CellRef e = CellRef::borrow(rightOf(head));
         if (isValue(e)) return rewriteMachine(m);
-        CellRef lambda = makePair(makePair(combinators().Lambda, CellRef::borrow(rightOf(leftOf(head)))),
+        CellRef binder = CellRef::borrow(rightOf(leftOf(head)));
+        CellRef lambda = makePair(makePair(combinators().Lambda, std::move(binder)),
                                   CellRef::borrow(rightOf(r)));
         return pushFrame(m, std::move(lambda), std::move(e));
       }
@@ -169,12 +178,21 @@ Redex unwind(Cell* r) {
 
 CellRef arg(const Redex& redex, int i) { return CellRef::borrow(redex.args[i]); }
 
+// The Atom of a marker byte followed by a name.
+CellRef markerAtom(char marker, std::string_view name) {
+  std::string bytes;
+  bytes.reserve(name.size() + 1);
+  bytes += marker;
+  bytes.append(name);
+  return CellRef(bytes);
+}
+
 char letterOf(const Cell* binder) { return static_cast<char>(firstByteOf(binder)); }
 
 // Rule 1: a builtin is called with the whole redex; a marker-headed result ends the evaluation.
 void callBuiltin(Machine& m, const builtins::Builtin& builtin) {
   CellRef result = builtin.entry(std::move(m.r));
-  if (endsEvaluation(result.get())) m.k = combinators().I;
+  if (endsEvaluation(result.get())) return stopWith(m, std::move(result));
   m.r = std::move(result);
 }
 
@@ -186,11 +204,9 @@ void useParameterless(Machine& m, std::string_view name, const CellRef& definiti
     return;
   }
   if (!isAtomCell(d) && isAtomCell(leftOf(d)) && firstByteOf(leftOf(d)) == ')') {
-    m.k = combinators().I;  // needed while being evaluated: a cycle
-    m.r = CellRef(")" + std::string(name));
-    return;
+    return stopWith(m, markerAtom(')', name));  // needed while being evaluated
   }
-  CellRef marked = makePair(CellRef(")" + std::string(name)), definition);
+  CellRef marked = makePair(markerAtom(')', name), definition);
   front::globalTable()[std::string(name)] = marked;
   m.r = std::move(marked);
 }
@@ -238,13 +254,15 @@ void rewriteMachine(Machine& m) {
   Cell* h = redex.head;
   std::string_view s = cells::atomBytesOf(h);
   unsigned char first = firstByteOf(h);
-  CellRef hold = m.r;  // keeps the borrowed arguments alive while m.r is replaced
 
+  // Rule 1 comes before anything else holds the redex, so a builtin can tell whether its
+  // arguments are shared.
   if (!s.empty()) {
     auto& table = builtins::builtinTable();
     auto builtin = table.find(s);
     if (builtin != table.end()) return callBuiltin(m, builtin->second);  // rule 1
   }
+  CellRef hold = m.r;  // keeps the borrowed arguments alive while m.r is replaced
   if (s == "{") {  // rule 2: { c e body
     CellRef e = arg(redex, 1);
     if (!isValue(e)) {
@@ -276,8 +294,7 @@ void rewriteMachine(Machine& m) {
   }
   if (first == ')') return completeMemo(m, redex);  // rule 8
   if (!s.empty() && front::findGlobal(s) != nullptr) return useDefinition(m, s, redex);  // rule 9
-  m.k = combinators().I;  // rule 10: the missing-name marker ends the evaluation
-  m.r = CellRef("]" + std::string(s));
+  stopWith(m, markerAtom(']', s));  // rule 10: the missing-name marker
 }
 
 CellRef join(Machine m) { return makePair(std::move(m.k), std::move(m.r)); }

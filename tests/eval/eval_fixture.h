@@ -20,7 +20,11 @@ namespace vorn::eval {
 
 class EvalTest : public ::testing::Test {
  protected:
-  void SetUp() override { front::startUp(); }
+  // Start-up and an empty program: the Prelude and the builtin placeholders are in the table.
+  void SetUp() override {
+    front::startUp();
+    load("");
+  }
 
   // Loads a program text (entry first, then definitions) into the global table.
   void load(std::string_view program) {
