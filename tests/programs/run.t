@@ -28,6 +28,17 @@ two
 42
 === a definition that needs its own value is a cycle
 --- program
+x\loop,loop\loop+1
+--- status
+128
+--- stderr
+<ESC>[mError.
+ Type: Cycle
+ Name: loop
+Cycle detected on function [loop].
+\/
+=== a cycle found under pending work ends the whole evaluation
+--- program
 x\loop+0,loop\loop+1
 --- status
 128
