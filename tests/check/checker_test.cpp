@@ -156,6 +156,18 @@ TEST_F(CheckedProgram, LongNamesAreLoggedBeforeTheyAreRenamed) {
   EXPECT_EQ(show(front::findGlobal("hh")), "((\\ b) ((\\ a) b))");
 }
 
+TEST_F(CheckedProgram, AnEntryNamingAOneParameterFunctionPasses) {
+  EXPECT_TRUE(check("hh,hh\\x\\x").ok());
+}
+
+// "}" is the empty operand: an ordinary symbol that nothing defines.
+TEST_F(CheckedProgram, AnEmptyEntryRefersToTheEmptyOperand) {
+  driver::ErrorReport report = check(",kk\\x\\zz");
+  EXPECT_EQ(report.type, "Alive");
+  EXPECT_EQ(report.name, "}");
+  EXPECT_EQ(report.message, "Alive function [TOP] references undefined [}].");
+}
+
 TEST_F(CheckedProgram, TheLayoutTextReplacesAUserDefinition) {
   ASSERT_TRUE(check("K 1,_()\\5").ok());
   EXPECT_EQ(std::string(cells::atomBytesOf(front::findGlobal("_"))), layoutText());
