@@ -32,7 +32,6 @@ constexpr std::string_view kOperatorNameBytes = "{,}~!@#$%^&*<>-|+/=\\.`'\":;?";
 
 bool isLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
 bool isIdentifierByte(unsigned char c) { return c == '_' || isLower(c); }
-bool isDigitByte(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // Number of leading lambdas of a definition, stopping at the unknown value.
 int binderCount(const Cell* definition) {
@@ -139,14 +138,6 @@ void analyseFresh(Cell* term) {
   } else {
     analysePair(term);
   }
-}
-
-std::uint32_t variableSet(Cell* term) {
-  analyse(term);
-  if (isTextClassCell(term)) return 0;
-  unsigned char b = firstByteOf(term);
-  if (isAtomCell(term) && (isDigitByte(b) || b == '[')) return 0;
-  return static_cast<std::uint32_t>(extentField(term));
 }
 
 bool hasLazyHead(Cell* term) {

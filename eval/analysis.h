@@ -35,7 +35,15 @@ inline bool isValue(Cell* term) {
 }
 inline bool isValue(const CellRef& term) { return isValue(term.get()); }
 // The free letters a..z as bits 0..25.
-std::uint32_t variableSet(Cell* term);
+inline std::uint32_t variableSet(Cell* term) {
+  analyse(term);
+  if (cells::isTextClassCell(term)) return 0;
+  if (cells::isAtomCell(term)) {
+    unsigned char b = cells::firstByteOf(term);
+    if ((b >= '0' && b <= '9') || b == '[') return 0;
+  }
+  return static_cast<std::uint32_t>(cells::extentField(term));
+}
 inline std::uint32_t variableSet(const CellRef& term) { return variableSet(term.get()); }
 // True when the head at the bottom of the left spine is one of the lazy combinators.
 bool hasLazyHead(Cell* term);
