@@ -41,19 +41,14 @@ void keepAlive(const CellRef& atom) {
 }
 
 // A string argument into whose bytes the result may point. Blobs and texts are held as one Atom
-// (a text Pair is flattened into a new one) so that the result can keep those bytes alive.
+// (an Atom as itself, a text Pair flattened into a new one) so that the result can keep those
+// bytes alive.
 class SearchedString {
  public:
   bool read(Cell* value) {
-    if (!readAddressOrText(value, view_)) return false;
-    if (cells::valueKind(value) == 'i') return true;
-    if (cells::isAtomCell(value)) {
-      atom_ = CellRef::borrow(value);
-      return true;
-    }
-    atom_ = cells::flattenText(CellRef::borrow(value));
-    view_ = PointerView{};
-    return readAddressOrText(atom_.get(), view_);
+    char kind = cells::valueKind(value);
+    if (kind == 'a' || kind == 'u') atom_ = cells::flattenText(CellRef::borrow(value));
+    return readAddressOrText(atom_.empty() ? value : atom_.get(), view_);
   }
   char* get() const { return view_.get(); }
   // The address result for a pointer the search returned (null or inside these bytes).

@@ -38,7 +38,7 @@ CellRef address(const void* p) { return cells::makeInteger(numeric(p)); }
 CellRef number(std::int64_t n) { return cells::makeInteger(n); }
 CellRef blob(std::string_view payload) { return cells::makeBlob(payload); }
 // A text Atom with its brackets, e.g. text("abc") is the Atom "[abc]".
-CellRef text(std::string_view inside) { return CellRef("[" + std::string(inside) + "]"); }
+CellRef text(std::string_view inside) { return cells::makeText(inside); }
 
 std::string call(Entry entry, CellRef a) { return std::string(cells::atomBytes(entry(cells::makePair(CellRef("f"), a)))); }
 std::string call(Entry entry, CellRef a, CellRef b) {
