@@ -178,6 +178,15 @@ Redex unwind(Cell* r) {
 
 CellRef arg(const Redex& redex, int i) { return CellRef::borrow(redex.args[i]); }
 
+// The Atom of a marker byte followed by a name.
+CellRef markerAtom(char marker, std::string_view name) {
+  std::string bytes;
+  bytes.reserve(name.size() + 1);
+  bytes += marker;
+  bytes.append(name);
+  return CellRef(bytes);
+}
+
 char letterOf(const Cell* binder) { return static_cast<char>(firstByteOf(binder)); }
 
 // Rule 1: a builtin is called with the whole redex; a marker-headed result ends the evaluation.
@@ -195,9 +204,9 @@ void useParameterless(Machine& m, std::string_view name, const CellRef& definiti
     return;
   }
   if (!isAtomCell(d) && isAtomCell(leftOf(d)) && firstByteOf(leftOf(d)) == ')') {
-    return stopWith(m, CellRef(")" + std::string(name)));  // needed while being evaluated
+    return stopWith(m, markerAtom(')', name));  // needed while being evaluated
   }
-  CellRef marked = makePair(CellRef(")" + std::string(name)), definition);
+  CellRef marked = makePair(markerAtom(')', name), definition);
   front::globalTable()[std::string(name)] = marked;
   m.r = std::move(marked);
 }
@@ -285,7 +294,7 @@ void rewriteMachine(Machine& m) {
   }
   if (first == ')') return completeMemo(m, redex);  // rule 8
   if (!s.empty() && front::findGlobal(s) != nullptr) return useDefinition(m, s, redex);  // rule 9
-  stopWith(m, CellRef("]" + std::string(s)));  // rule 10: the missing-name marker
+  stopWith(m, markerAtom(']', s));  // rule 10: the missing-name marker
 }
 
 CellRef join(Machine m) { return makePair(std::move(m.k), std::move(m.r)); }
