@@ -31,17 +31,23 @@ bool readInteger(Cell* value, std::int64_t& out);
 // A non-negative integer.
 bool readNatural(Cell* value, std::int64_t& out);
 // Any value taken as an integer without a test (only for the few bindings that do no check).
+// A value that is no integer at all reads as 0, the null address.
 std::int64_t readUncheckedInteger(Cell* value);
 // A real Atom.
 bool readReal(Cell* value, double& out);
-// The Atom K (true) or H (false).
+// The one-byte Atom K (true) or H (false).
 bool readTruth(Cell* value, bool& out);
 
 // The address a C library function receives for an address-or-text argument: an integer's value,
 // a text Atom's first byte (its opening bracket), or a blob's first payload byte. A text Pair is
-// joined into a buffer owned by the view, alive until the view is destroyed.
+// joined, brackets included and zero-terminated, into a buffer owned by the view, alive until the
+// view is destroyed; the view can be neither copied nor moved, so the address stays valid.
 class PointerView {
  public:
+  PointerView() = default;
+  PointerView(const PointerView&) = delete;
+  PointerView& operator=(const PointerView&) = delete;
+
   char* get() const { return address_; }
 
  private:
@@ -49,7 +55,7 @@ class PointerView {
   char* address_ = nullptr;
   std::string joined_;
 };
-// Kinds 'a', 'i' and 'u'.
+// Kinds 'a', 'i' and 'u'; false (and the view untouched) for any other kind.
 bool readAddressOrText(Cell* value, PointerView& out);
 
 // ---- Result makers --------------------------------------------------------------------------

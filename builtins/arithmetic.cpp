@@ -1,0 +1,415 @@
+// Arithmetic and comparison: plus, dash, mult, over, cent, powa, less, gteq, same, diff, cmpr,
+// buck and wave.
+//
+// Every entry looks at the kind letter of each argument ('e' real, 'a' blob, 'u' text, 'i'
+// integer, 'o' binary number, 'w' anything else) and picks the operation for that pair of kinds:
+//
+//  1. A 'w' argument gives Z (so does a malformed bit list or digit Atom, which is kind 'w').
+//  2. Two numbers of kinds 'i' and 'o' are computed exactly. A kind 'o' number is the integer of
+//     the same sign and magnitude written with its kind bit clear ("00" is 0, "00" then D is D,
+//     "000" is -1), so an 'i' argument meeting an 'o' one becomes the 'o' number of the same
+//     value and the result is written as kind 'o'. Two 'i' arguments give an 'i' result.
+//  3. A real with a number of kind 'i' or 'o': the number goes to the nearest double through its
+//     decimal text and strtod, and the result is a real.
+//  4. plus joins two blobs into a blob, two texts into a text, and a text with a number into a
+//     text (the number written as its canonical integer text or with "%e").
+//  5. Integer division rounds toward minus infinity; the remainder is never negative (the
+//     magnitudes' remainder r, or |b| - r when the signs differ and r is not zero). An integer
+//     zero divisor gives Z. Reals divide as doubles (fmod for the remainder).
+//
+// Choices this file makes where no rule above applies:
+//  - powa of integers: b >= 0 gives the exact a^b (0^0 = 1). b < 0 gives 1 over a^|b| under the
+//    same rounding as over: Z for a zero base, 1 for base 1, +-1 for base -1, and otherwise 0, or
+//    -1 for a negative base with an odd exponent. A power whose result would have more than 2^26
+//    digits (more than an Atom's length field records) gives Z instead of exhausting memory.
+//  - Texts and blobs in dash, mult, over, cent and powa, and a blob with anything but a blob in
+//    plus, have no meaning: Z.
+//  - less and gteq within a kind: kind 'o' numbers by their value; texts by their joined bytes and
+//    blobs by their payloads, both as unsigned bytes with a proper prefix first.
+//  - buck of a kind 'o' number tests its sign like an integer; buck of a text gives its first
+//    byte like a blob (the same three bytes spelled as names), Z for the empty text.
+//  - wave of a kind 'o' number negates it (as kind 'o'); wave of a non-empty text drops its first
+//    byte, like a blob.
+//  - cmpr is the structural order of any two values and never gives Z.
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "builtins/convention.h"
+#include "cells/bignum.h"
+#include "cells/compare.h"
+#include "cells/integer.h"
+#include "cells/real.h"
+#include "cells/text.h"
+
+namespace vorn::builtins {
+
+namespace {
+
+using cells::BigInt;
+
+// ---- Numbers --------------------------------------------------------------------------------
+
+bool isNumberKind(char kind) { return kind == 'e' || kind == 'i' || kind == 'o'; }
+
+// The value written by a kind 'o' text: "00", z more zeros, then optionally a decimal D. With no
+// further zero the number is D (zero when D is absent); otherwise it is negative with magnitude
+// 2^(z-1) (1 + 2D), the bit string's magnitude read back from its bits.
+std::optional<BigInt> binaryNumberValue(std::string_view text) {
+  std::size_t zeros = 0;
+  while (2 + zeros < text.size() && text[2 + zeros] == '0') ++zeros;
+  std::string_view rest = text.substr(2 + zeros);
+  std::optional<BigInt> d = rest.empty() ? BigInt() : BigInt::fromDigits(rest, false);
+  if (!d) return std::nullopt;
+  if (zeros == 0) return d;
+  BigInt odd = *d + *d + BigInt(1);
+  return (BigInt::power(BigInt(2), zeros - 1) * odd).negated();
+}
+
+// The value of a canonical integer text of kind 'i' ("0", digits, or "0" then digits).
+std::optional<BigInt> integerValue(std::string_view text) {
+  bool negative = text.size() > 1 && text[0] == '0';
+  return BigInt::fromDigits(negative ? text.substr(1) : text, negative);
+}
+
+// The value of an argument of kind 'i' or 'o', in either form.
+std::optional<BigInt> numberValue(Cell* value, char kind) {
+  std::string listText;
+  std::string_view text;
+  if (cells::isAtomCell(value)) {
+    text = cells::atomBytesOf(value);
+  } else {
+    std::optional<std::string> canonical = cells::integerText(CellRef::borrow(value));
+    if (!canonical) return std::nullopt;
+    listText = std::move(*canonical);
+    text = listText;
+  }
+  if (text.empty()) return std::nullopt;
+  return kind == 'o' ? binaryNumberValue(text) : integerValue(text);
+}
+
+// The kind 'o' text of a value: the inverse of binaryNumberValue.
+std::string binaryNumberText(const BigInt& value) {
+  std::string text = "00";
+  if (!value.isNegative()) {
+    if (!value.isZero()) value.appendDigits(text);
+    return text;
+  }
+  // Strip the magnitude's low zero bits, nine at a time while 2^9 divides the lowest limb (2^9
+  // divides the limb base), then one at a time.
+  BigInt rest = value.abs();
+  std::size_t lowZeros = 0;
+  while (rest.lowestLimb() % 512 == 0) {
+    rest.divideBySmall(512);
+    lowZeros += 9;
+  }
+  while (rest.lowestLimb() % 2 == 0) {
+    rest.divideBySmall(2);
+    ++lowZeros;
+  }
+  rest.divideBySmall(2);  // the lowest set bit is implied by the run of zeros
+  text.append(lowZeros + 1, '0');
+  if (!rest.isZero()) rest.appendDigits(text);
+  return text;
+}
+
+CellRef makeNumber(const BigInt& value, char kind) {
+  if (kind == 'o') return CellRef(binaryNumberText(value));
+  return cells::makeIntegerAtom(value);
+}
+
+double toDouble(const BigInt& value) {
+  std::string text = value.isNegative() ? "-" : "";
+  value.appendDigits(text);
+  return std::strtod(text.c_str(), nullptr);
+}
+
+// A numeric argument as a double: a real's own value, an integer through strtod.
+std::optional<double> doubleValue(Cell* value, char kind) {
+  if (kind == 'e') return cells::realValue(value);
+  std::optional<BigInt> n = numberValue(value, kind);
+  if (!n) return std::nullopt;
+  return toDouble(*n);
+}
+
+// ---- Texts and blobs ------------------------------------------------------------------------
+
+std::string textOf(Cell* value) { return cells::textBytes(CellRef::borrow(value)); }
+
+// A number written out for joining onto a text.
+std::optional<std::string> numberText(Cell* value, char kind) {
+  if (kind == 'e') return cells::realText(CellRef::borrow(value));
+  return cells::integerText(CellRef::borrow(value));
+}
+
+int compareBytes(std::string_view x, std::string_view y) {
+  int c = x.compare(y);  // char_traits<char> compares as unsigned bytes
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+// ---- Arithmetic -----------------------------------------------------------------------------
+
+enum class Op { kPlus, kDash, kMult, kOver, kCent, kPowa };
+
+double realOperation(Op op, double x, double y) {
+  switch (op) {
+    case Op::kPlus: return x + y;
+    case Op::kDash: return x - y;
+    case Op::kMult: return x * y;
+    case Op::kOver: return x / y;
+    case Op::kCent: return std::fmod(x, y);
+    case Op::kPowa: return std::pow(x, y);
+  }
+  return 0;
+}
+
+constexpr double kLargestPowerDigits = 67108864.0;  // 2^26
+
+// Roughly log10 |value|, from its leading digits and its length.
+double decimalLog(const BigInt& value) {
+  std::string digits = value.abs().digits();
+  std::size_t lead = std::min<std::size_t>(digits.size(), 15);
+  return std::log10(std::strtod(digits.substr(0, lead).c_str(), nullptr)) +
+         static_cast<double>(digits.size() - lead);
+}
+
+std::optional<BigInt> integerPower(const BigInt& base, const BigInt& exponent) {
+  bool oddExponent = exponent.isOdd();
+  if (exponent.isNegative()) {
+    // 1 over base^|exponent|, rounded down.
+    if (base.isZero()) return std::nullopt;
+    if (BigInt::compareMagnitudes(base, BigInt(1)) == 0) {
+      return BigInt(base.isNegative() && oddExponent ? -1 : 1);
+    }
+    return BigInt(base.isNegative() && oddExponent ? -1 : 0);
+  }
+  if (base.isZero()) return BigInt(exponent.isZero() ? 1 : 0);
+  if (BigInt::compareMagnitudes(base, BigInt(1)) == 0) {
+    return BigInt(base.isNegative() && oddExponent ? -1 : 1);
+  }
+  std::optional<std::int64_t> e = exponent.toInt64();
+  if (!e || static_cast<double>(*e) * decimalLog(base) > kLargestPowerDigits) return std::nullopt;
+  return BigInt::power(base, static_cast<std::uint64_t>(*e));
+}
+
+std::optional<BigInt> integerOperation(Op op, const BigInt& a, const BigInt& b) {
+  switch (op) {
+    case Op::kPlus: return a + b;
+    case Op::kDash: return a - b;
+    case Op::kMult: return a * b;
+    case Op::kPowa: return integerPower(a, b);
+    case Op::kOver:
+    case Op::kCent: {
+      if (b.isZero()) return std::nullopt;
+      BigInt q, r;
+      BigInt::divideMagnitudes(a, b, q, r);
+      bool signsAgree = a.isNegative() == b.isNegative();
+      if (op == Op::kOver) {
+        if (signsAgree) return q;
+        return r.isZero() ? q.negated() : (q + BigInt(1)).negated();
+      }
+      if (signsAgree || r.isZero()) return r;
+      return b.abs() - r;
+    }
+  }
+  return std::nullopt;
+}
+
+CellRef numericOperation(Op op, Cell* a, char ka, Cell* b, char kb) {
+  if (ka == 'e' || kb == 'e') {
+    std::optional<double> x = doubleValue(a, ka), y = doubleValue(b, kb);
+    if (!x || !y) return wrongType();
+    return realResult(realOperation(op, *x, *y));
+  }
+  std::optional<BigInt> x = numberValue(a, ka), y = numberValue(b, kb);
+  if (!x || !y) return wrongType();
+  std::optional<BigInt> result = integerOperation(op, *x, *y);
+  if (!result) return wrongType();
+  return makeNumber(*result, ka == 'o' || kb == 'o' ? 'o' : 'i');
+}
+
+// plus beyond numbers: blobs join, texts join, a text joins the written-out number.
+CellRef joinOperation(Cell* a, char ka, Cell* b, char kb) {
+  if (ka == 'a' && kb == 'a') {
+    std::string payload(cells::blobPayload(a));
+    payload.append(cells::blobPayload(b));
+    return cells::makeBlob(payload);
+  }
+  if (ka == 'u' && kb == 'u') return cells::makeText(textOf(a) + textOf(b));
+  if (ka == 'u' && isNumberKind(kb)) {
+    std::optional<std::string> number = numberText(b, kb);
+    if (!number) return wrongType();
+    return cells::makeText(textOf(a) + *number);
+  }
+  if (isNumberKind(ka) && kb == 'u') {
+    std::optional<std::string> number = numberText(a, ka);
+    if (!number) return wrongType();
+    return cells::makeText(*number + textOf(b));
+  }
+  return wrongType();
+}
+
+CellRef arithmetic(CellRef node, Op op) {
+  Args args(node, 2);
+  char ka = cells::valueKind(args[0]), kb = cells::valueKind(args[1]);
+  if (ka == 'w' || kb == 'w') return wrongType();
+  if (isNumberKind(ka) && isNumberKind(kb)) return numericOperation(op, args[0], ka, args[1], kb);
+  if (op == Op::kPlus) return joinOperation(args[0], ka, args[1], kb);
+  return wrongType();
+}
+
+// ---- Comparison -----------------------------------------------------------------------------
+
+// The order of two values of the same kind: -1, 0 or 1, or nothing when they are unordered (a
+// NaN) or unreadable.
+std::optional<int> orderWithinKind(Cell* a, Cell* b, char kind) {
+  switch (kind) {
+    case 'e': {
+      double x = cells::realValue(a), y = cells::realValue(b);
+      if (std::isunordered(x, y)) return std::nullopt;
+      return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case 'i':
+    case 'o': {
+      std::optional<BigInt> x = numberValue(a, kind), y = numberValue(b, kind);
+      if (!x || !y) return std::nullopt;
+      return BigInt::compare(*x, *y);
+    }
+    case 'u':
+      return compareBytes(textOf(a), textOf(b));
+    case 'a':
+      return compareBytes(cells::blobPayload(a), cells::blobPayload(b));
+    default:
+      return std::nullopt;
+  }
+}
+
+// less (wantLess) and gteq: kinds first, by letter; then the values within their kind.
+CellRef ordering(CellRef node, bool wantLess) {
+  Args args(node, 2);
+  char ka = cells::valueKind(args[0]), kb = cells::valueKind(args[1]);
+  if (ka == 'w' || kb == 'w') return wrongType();
+  if (ka != kb) return truthResult(wantLess ? ka < kb : ka > kb);
+  std::optional<int> order = orderWithinKind(args[0], args[1], ka);
+  if (!order) {
+    // Unordered reals make both H. An unreadable number cannot occur after the kind test, but
+    // would give Z rather than a made-up answer.
+    return ka == 'e' ? truthResult(false) : wrongType();
+  }
+  return truthResult(wantLess ? *order < 0 : *order >= 0);
+}
+
+// same: K, H, or nothing for Z.
+std::optional<bool> sameValues(Cell* a, Cell* b) {
+  if (a == b) return true;
+  char ka = cells::valueKind(a), kb = cells::valueKind(b);
+  if (ka == 'w' || kb == 'w') return std::nullopt;
+  if (ka != kb) return false;
+  switch (ka) {
+    case 'e':
+      return cells::realValue(a) == cells::realValue(b);  // false for a NaN, true for 0.0 and -0.0
+    case 'i':
+    case 'o': {
+      std::optional<std::string> x = cells::integerText(CellRef::borrow(a));
+      std::optional<std::string> y = cells::integerText(CellRef::borrow(b));
+      if (!x || !y) return std::nullopt;
+      return *x == *y;
+    }
+    case 'u':
+      return textOf(a) == textOf(b);
+    default:  // 'a'
+      return cells::blobPayload(a) == cells::blobPayload(b);
+  }
+}
+
+// ---- Sequences ------------------------------------------------------------------------------
+
+// The first byte of a blob or text as a one-byte text; the newline and both brackets, which a
+// one-byte text cannot hold as program text, come as the names [[p]], [[q]] and [[r]].
+CellRef firstByteText(char byte) {
+  switch (byte) {
+    case '\n': return CellRef("[[p]]");
+    case '[': return CellRef("[[q]]");
+    case ']': return CellRef("[[r]]");
+    default: return cells::makeText(std::string_view(&byte, 1));
+  }
+}
+
+}  // namespace
+
+CellRef arithPlus(CellRef node) { return arithmetic(std::move(node), Op::kPlus); }
+CellRef arithDash(CellRef node) { return arithmetic(std::move(node), Op::kDash); }
+CellRef arithMult(CellRef node) { return arithmetic(std::move(node), Op::kMult); }
+CellRef arithOver(CellRef node) { return arithmetic(std::move(node), Op::kOver); }
+CellRef arithCent(CellRef node) { return arithmetic(std::move(node), Op::kCent); }
+CellRef arithPowa(CellRef node) { return arithmetic(std::move(node), Op::kPowa); }
+
+CellRef arithLess(CellRef node) { return ordering(std::move(node), true); }
+CellRef arithGteq(CellRef node) { return ordering(std::move(node), false); }
+
+CellRef arithSame(CellRef node) {
+  Args args(node, 2);
+  std::optional<bool> same = sameValues(args[0], args[1]);
+  return same ? truthResult(*same) : wrongType();
+}
+
+CellRef arithDiff(CellRef node) {
+  Args args(node, 2);
+  std::optional<bool> same = sameValues(args[0], args[1]);
+  return same ? truthResult(!*same) : wrongType();
+}
+
+CellRef arithCmpr(CellRef node) {
+  Args args(node, 2);
+  return signedResult(cells::compareValues(args[0], args[1]));
+}
+
+CellRef arithBuck(CellRef node) {
+  Args args(node, 1);
+  Cell* value = args[0];
+  switch (cells::valueKind(value)) {
+    case 'e':
+      return truthResult(!std::signbit(cells::realValue(value)));
+    case 'i':
+    case 'o':
+      return truthResult(cells::isNonNegative(CellRef::borrow(value)));
+    case 'a': {
+      std::string_view payload = cells::blobPayload(value);
+      return payload.empty() ? wrongType() : firstByteText(payload[0]);
+    }
+    case 'u': {
+      std::string text = textOf(value);
+      return text.empty() ? wrongType() : firstByteText(text[0]);
+    }
+    default:
+      return wrongType();
+  }
+}
+
+CellRef arithWave(CellRef node) {
+  Args args(node, 1);
+  Cell* value = args[0];
+  char kind = cells::valueKind(value);
+  switch (kind) {
+    case 'e':
+      return realResult(-cells::realValue(value));
+    case 'i':
+    case 'o': {
+      std::optional<BigInt> n = numberValue(value, kind);
+      return n ? makeNumber(n->negated(), kind) : wrongType();
+    }
+    case 'a': {
+      std::string_view payload = cells::blobPayload(value);
+      return payload.empty() ? wrongType() : cells::makeBlob(payload.substr(1));
+    }
+    case 'u': {
+      std::string text = textOf(value);
+      return text.empty() ? wrongType() : cells::makeText(std::string_view(text).substr(1));
+    }
+    default:
+      return wrongType();
+  }
+}
+
+}  // namespace vorn::builtins

@@ -1,0 +1,619 @@
+// Exact integer arithmetic on base-10^9 limbs: schoolbook and Karatsuba products, short division,
+// Knuth's long division and Burnikel-Ziegler recursive division.
+#include "cells/bignum.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace vorn::cells {
+
+// ---- LimbBuffer -----------------------------------------------------------------------------
+
+LimbBuffer::LimbBuffer(const LimbBuffer& other) {
+  resize(other.size_);
+  if (size_ != 0) std::memcpy(data_, other.data_, size_ * sizeof(Limb));
+}
+
+LimbBuffer::LimbBuffer(LimbBuffer&& other) noexcept { *this = std::move(other); }
+
+LimbBuffer& LimbBuffer::operator=(const LimbBuffer& other) {
+  if (this != &other) {
+    resize(other.size_);
+    if (size_ != 0) std::memcpy(data_, other.data_, size_ * sizeof(Limb));
+  }
+  return *this;
+}
+
+LimbBuffer& LimbBuffer::operator=(LimbBuffer&& other) noexcept {
+  if (this == &other) return *this;
+  if (!isInline()) std::free(data_);
+  if (other.isInline()) {
+    data_ = inline_;
+    capacity_ = kInline;
+    std::memcpy(inline_, other.inline_, sizeof(inline_));
+  } else {
+    data_ = other.data_;
+    capacity_ = other.capacity_;
+    other.data_ = other.inline_;
+    other.capacity_ = kInline;
+  }
+  size_ = other.size_;
+  other.size_ = 0;
+  return *this;
+}
+
+LimbBuffer::~LimbBuffer() {
+  if (!isInline()) std::free(data_);
+}
+
+void LimbBuffer::reserve(std::size_t n) {
+  if (n <= capacity_) return;
+  std::size_t grown = std::max(n, capacity_ * 2);
+  auto* fresh = static_cast<Limb*>(std::malloc(grown * sizeof(Limb)));
+  CORE_ASSERT(fresh != nullptr);
+  if (size_ != 0) std::memcpy(fresh, data_, size_ * sizeof(Limb));
+  if (!isInline()) std::free(data_);
+  data_ = fresh;
+  capacity_ = grown;
+}
+
+void LimbBuffer::resize(std::size_t n) {
+  reserve(n);
+  if (n > size_) std::memset(data_ + size_, 0, (n - size_) * sizeof(Limb));
+  size_ = n;
+}
+
+void LimbBuffer::trim() {
+  while (size_ != 0 && data_[size_ - 1] == 0) --size_;
+}
+
+// ---- Limb-span algorithms -------------------------------------------------------------------
+//
+// Every routine works on little-endian spans (pointer and length). Lengths may include high zero
+// limbs unless a routine says otherwise; outputs are written in full.
+
+namespace {
+
+using Limb = BigInt::Limb;
+using Limbs = std::vector<Limb>;
+constexpr std::uint64_t kBase = BigInt::kBase;
+
+// Below these operand sizes (in limbs) the quadratic methods are faster than the recursive ones.
+constexpr std::size_t kKaratsubaThreshold = 40;
+constexpr std::size_t kRecursiveDivisionThreshold = 60;
+
+std::size_t trimmedLength(const Limb* a, std::size_t n) {
+  while (n != 0 && a[n - 1] == 0) --n;
+  return n;
+}
+
+int compareSpans(const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+  na = trimmedLength(a, na);
+  nb = trimmedLength(b, nb);
+  if (na != nb) return na < nb ? -1 : 1;
+  for (std::size_t i = na; i-- > 0;) {
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  }
+  return 0;
+}
+
+// r[0..na) = a + b with na >= nb; returns the carry out of the top limb. r may alias a.
+Limb addSpans(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+  Limb carry = 0;
+  for (std::size_t i = 0; i < na; ++i) {
+    Limb s = a[i] + carry + (i < nb ? b[i] : 0);
+    carry = s >= kBase ? 1 : 0;
+    r[i] = carry != 0 ? s - static_cast<Limb>(kBase) : s;
+  }
+  return carry;
+}
+
+// r[0..na) = a - b with na >= nb and a >= b. r may alias a.
+void subtractSpans(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+  Limb borrow = 0;
+  for (std::size_t i = 0; i < na; ++i) {
+    std::int64_t d = static_cast<std::int64_t>(a[i]) - (i < nb ? b[i] : 0) - borrow;
+    borrow = d < 0 ? 1 : 0;
+    r[i] = static_cast<Limb>(d < 0 ? d + static_cast<std::int64_t>(kBase) : d);
+  }
+  CORE_ASSERT(borrow == 0);
+}
+
+// a[0..na) += b[0..nb); the sum must fit in na limbs.
+void addInto(Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+  nb = trimmedLength(b, nb);
+  CORE_ASSERT(nb <= na);
+  Limb carry = addSpans(a, a, nb, b, nb);
+  for (std::size_t i = nb; carry != 0; ++i) {
+    CORE_ASSERT(i < na);
+    Limb s = a[i] + 1;
+    carry = s == kBase ? 1 : 0;
+    a[i] = carry != 0 ? 0 : s;
+  }
+}
+
+// a[0..na) -= b[0..nb); requires a >= b.
+void subtractFrom(Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+  nb = trimmedLength(b, nb);
+  CORE_ASSERT(nb <= na);
+  subtractSpans(a, a, na, b, nb);
+}
+
+// r[0..na+nb) = a * b, quadratically. Products of two limbs stay below 10^18, so sixteen of them
+// can pile up in a 64-bit column before the carries have to be pushed upward.
+void multiplySchoolbook(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+  if (na < nb) {
+    std::swap(a, b);
+    std::swap(na, nb);
+  }
+  std::size_t n = na + nb;
+  std::vector<std::uint64_t> columns(n, 0);
+  auto pushCarries = [&columns, n]() {
+    std::uint64_t carry = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+      std::uint64_t v = columns[k] + carry;
+      columns[k] = v % kBase;
+      carry = v / kBase;
+    }
+    CORE_ASSERT(carry == 0);
+  };
+  for (std::size_t j = 0; j < nb; ++j) {
+    std::uint64_t bj = b[j];
+    if (bj != 0) {
+      std::uint64_t* column = columns.data() + j;
+      for (std::size_t i = 0; i < na; ++i) column[i] += bj * a[i];
+    }
+    if (j % 16 == 15) pushCarries();
+  }
+  pushCarries();
+  for (std::size_t k = 0; k < n; ++k) r[k] = static_cast<Limb>(columns[k]);
+}
+
+void multiplySpans(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
+
+// r[0..na+nb) = a * b for na much longer than nb: a is cut into pieces of nb limbs, each
+// multiplied by b as a balanced product.
+void multiplyUnbalanced(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+  std::fill(r, r + na + nb, 0);
+  Limbs piece(2 * nb);
+  for (std::size_t at = 0; at < na; at += nb) {
+    std::size_t len = std::min(nb, na - at);
+    multiplySpans(piece.data(), a + at, len, b, nb);
+    addInto(r + at, na + nb - at, piece.data(), len + nb);
+  }
+}
+
+// Karatsuba: with a = a1 B^m + a0 and b = b1 B^m + b0, the middle term a0 b1 + a1 b0 is
+// (a0 + a1)(b0 + b1) - a0 b0 - a1 b1: three half-size products instead of four.
+void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+  std::size_t m = (na + 1) / 2;
+  const Limb *a0 = a, *a1 = a + m, *b0 = b, *b1 = b + m;
+  std::size_t na1 = na - m, nb1 = nb - m;
+  std::fill(r, r + na + nb, 0);
+  multiplySpans(r, a0, m, b0, m);                 // a0 b0 into r[0..2m)
+  multiplySpans(r + 2 * m, a1, na1, b1, nb1);     // a1 b1 into r[2m..na+nb)
+  Limbs sa(m + 1), sb(m + 1);
+  sa[m] = addSpans(sa.data(), a0, m, a1, na1);
+  sb[m] = addSpans(sb.data(), b0, m, b1, nb1);
+  Limbs middle(2 * m + 2);
+  multiplySpans(middle.data(), sa.data(), m + 1, sb.data(), m + 1);
+  subtractFrom(middle.data(), middle.size(), r, 2 * m);
+  subtractFrom(middle.data(), middle.size(), r + 2 * m, na1 + nb1);
+  addInto(r + m, na + nb - m, middle.data(), middle.size());
+}
+
+// r[0..na+nb) = a * b; r must not overlap a or b.
+void multiplySpans(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
+  std::size_t total = na + nb;
+  na = trimmedLength(a, na);
+  nb = trimmedLength(b, nb);
+  if (na < nb) {
+    std::swap(a, b);
+    std::swap(na, nb);
+  }
+  if (nb == 0) {
+    std::fill(r, r + total, 0);
+    return;
+  }
+  std::fill(r + na + nb, r + total, 0);
+  if (nb < kKaratsubaThreshold) {
+    multiplySchoolbook(r, a, na, b, nb);
+  } else if (nb <= (na + 1) / 2) {
+    multiplyUnbalanced(r, a, na, b, nb);
+  } else {
+    multiplyKaratsuba(r, a, na, b, nb);
+  }
+}
+
+// a[0..n) *= d in place (d < kBase); returns the limb carried out of the top.
+Limb multiplyBySmall(Limb* a, std::size_t n, Limb d) {
+  std::uint64_t carry = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    std::uint64_t v = static_cast<std::uint64_t>(a[i]) * d + carry;
+    a[i] = static_cast<Limb>(v % kBase);
+    carry = v / kBase;
+  }
+  return static_cast<Limb>(carry);
+}
+
+// a[0..n) /= d in place (0 < d < kBase); returns the remainder.
+Limb divideBySmallSpan(Limb* a, std::size_t n, Limb d) {
+  std::uint64_t rest = 0;
+  for (std::size_t i = n; i-- > 0;) {
+    std::uint64_t v = rest * kBase + a[i];
+    a[i] = static_cast<Limb>(v / d);
+    rest = v % d;
+  }
+  return static_cast<Limb>(rest);
+}
+
+// Knuth's long division (algorithm D) of u (nu limbs) by v (nv >= 2 limbs, top limb non-zero,
+// nu >= nv). Writes q[0..nu-nv+1) and r[0..nv).
+void divideLong(const Limb* u, std::size_t nu, const Limb* v, std::size_t nv, Limb* q, Limb* r) {
+  // Scaling both by d brings the divisor's top limb to at least half the base, which keeps each
+  // estimated quotient limb at most two above the true one.
+  Limb d = static_cast<Limb>(kBase / (static_cast<std::uint64_t>(v[nv - 1]) + 1));
+  Limbs un(u, u + nu);
+  un.push_back(multiplyBySmall(un.data(), nu, d));
+  Limbs vn(v, v + nv);
+  Limb spill = multiplyBySmall(vn.data(), nv, d);
+  CORE_ASSERT(spill == 0);
+  std::uint64_t vTop = vn[nv - 1], vNext = vn[nv - 2];
+  for (std::size_t j = nu - nv + 1; j-- > 0;) {
+    std::uint64_t numerator = static_cast<std::uint64_t>(un[j + nv]) * kBase + un[j + nv - 1];
+    std::uint64_t qhat = numerator / vTop;
+    std::uint64_t rhat = numerator % vTop;
+    while (qhat >= kBase || qhat * vNext > rhat * kBase + un[j + nv - 2]) {
+      --qhat;
+      rhat += vTop;
+      if (rhat >= kBase) break;
+    }
+    // un[j..j+nv] -= qhat * vn
+    std::uint64_t carry = 0;
+    std::int64_t borrow = 0;
+    for (std::size_t i = 0; i < nv; ++i) {
+      std::uint64_t p = qhat * vn[i] + carry;
+      carry = p / kBase;
+      std::int64_t t = static_cast<std::int64_t>(un[i + j]) - static_cast<std::int64_t>(p % kBase) - borrow;
+      borrow = t < 0 ? 1 : 0;
+      un[i + j] = static_cast<Limb>(t < 0 ? t + static_cast<std::int64_t>(kBase) : t);
+    }
+    std::int64_t top = static_cast<std::int64_t>(un[j + nv]) - static_cast<std::int64_t>(carry) - borrow;
+    if (top < 0) {
+      // qhat was one too large: add the divisor back; the carry out cancels the borrow.
+      un[j + nv] = static_cast<Limb>(top + static_cast<std::int64_t>(kBase));
+      --qhat;
+      Limb c = addSpans(un.data() + j, un.data() + j, nv, vn.data(), nv);
+      un[j + nv] = static_cast<Limb>((un[j + nv] + c) % kBase);
+    } else {
+      un[j + nv] = static_cast<Limb>(top);
+    }
+    q[j] = static_cast<Limb>(qhat);
+  }
+  Limb rest = divideBySmallSpan(un.data(), nv, d);
+  CORE_ASSERT(rest == 0);
+  std::copy(un.begin(), un.begin() + static_cast<std::ptrdiff_t>(nv), r);
+}
+
+void divideTwoByOne(const Limb* a, const Limb* b, std::size_t n, Limb* q, Limb* r);
+
+// Burnikel-Ziegler, three halves by two: a has 3h limbs, b = [b1 b0] has 2h limbs with its top
+// limb at least half the base, and a < b B^h. Writes q[0..h) and r[0..2h).
+void divideThreeByTwo(const Limb* a, const Limb* b, std::size_t h, Limb* q, Limb* r) {
+  const Limb* b1 = b + h;
+  const Limb* b0 = b;
+  const Limb* a1 = a + 2 * h;
+  Limbs rest(2 * h + 2, 0);  // r1 B^h + a2, with one limb of headroom
+  std::copy(a, a + h, rest.begin());
+  if (compareSpans(a1, h, b1, h) < 0) {
+    divideTwoByOne(a + h, b1, h, q, rest.data() + h);
+  } else {
+    // The quotient limb block saturates at B^h - 1; then r1 = [a1 a2] - [b1 0] + b1, and since
+    // a < b B^h forces a1 == b1, r1 = a2 + b1.
+    std::fill(q, q + h, static_cast<Limb>(kBase - 1));
+    rest[2 * h] = addSpans(rest.data() + h, a + h, h, b1, h);
+  }
+  Limbs product(2 * h);
+  multiplySpans(product.data(), q, h, b0, h);
+  // At most two corrections: each adds b back and lowers the quotient by one.
+  while (compareSpans(rest.data(), rest.size(), product.data(), product.size()) < 0) {
+    addInto(rest.data(), rest.size(), b, 2 * h);
+    std::size_t i = 0;
+    while (q[i] == 0) q[i++] = static_cast<Limb>(kBase - 1);
+    --q[i];
+  }
+  subtractFrom(rest.data(), rest.size(), product.data(), product.size());
+  CORE_ASSERT(trimmedLength(rest.data(), rest.size()) <= 2 * h);
+  std::copy(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(2 * h), r);
+}
+
+// Burnikel-Ziegler, two blocks by one: a has 2n limbs, b has n limbs with its top limb at least
+// half the base, and a < b B^n. Writes q[0..n) and r[0..n).
+void divideTwoByOne(const Limb* a, const Limb* b, std::size_t n, Limb* q, Limb* r) {
+  if (n % 2 != 0 || n <= kRecursiveDivisionThreshold) {
+    Limbs quotient(n + 1);
+    divideLong(a, 2 * n, b, n, quotient.data(), r);
+    CORE_ASSERT(quotient[n] == 0);
+    std::copy(quotient.begin(), quotient.begin() + static_cast<std::ptrdiff_t>(n), q);
+    return;
+  }
+  std::size_t h = n / 2;
+  Limbs middle(3 * h);
+  divideThreeByTwo(a + h, b, h, q + h, middle.data() + h);
+  std::copy(a, a + h, middle.begin());
+  divideThreeByTwo(middle.data(), b, h, q, r);
+}
+
+// Division of u (nu limbs) by v (nv limbs, top limb non-zero, nu >= nv) in blocks: v is scaled so
+// its top limb is at least half the base and padded with low zero limbs to a block length that
+// halves evenly down to the quadratic size; u is scaled the same way and consumed block by block.
+void divideRecursive(const Limb* u, std::size_t nu, const Limb* v, std::size_t nv, Limb* q, Limb* r) {
+  std::size_t halvings = 0;
+  while (((nv + (std::size_t{1} << halvings) - 1) >> halvings) > kRecursiveDivisionThreshold) ++halvings;
+  std::size_t unit = (nv + (std::size_t{1} << halvings) - 1) >> halvings;
+  std::size_t n = unit << halvings;
+  std::size_t shift = n - nv;
+  Limb d = static_cast<Limb>(kBase / (static_cast<std::uint64_t>(v[nv - 1]) + 1));
+
+  Limbs vn(n, 0);
+  std::copy(v, v + nv, vn.begin() + static_cast<std::ptrdiff_t>(shift));
+  Limb spill = multiplyBySmall(vn.data() + shift, nv, d);
+  CORE_ASSERT(spill == 0);
+
+  std::size_t scaled = nu + shift + 1;
+  std::size_t blocks = std::max<std::size_t>(2, (scaled + 1 + n - 1) / n);
+  Limbs un(blocks * n, 0);
+  std::copy(u, u + nu, un.begin() + static_cast<std::ptrdiff_t>(shift));
+  un[shift + nu] = multiplyBySmall(un.data() + shift, nu, d);
+
+  Limbs quotient(blocks * n, 0);
+  Limbs window(2 * n);
+  std::copy(un.begin() + static_cast<std::ptrdiff_t>((blocks - 2) * n), un.end(), window.begin());
+  Limbs rest(n);
+  for (std::size_t i = blocks - 1; i-- > 0;) {
+    divideTwoByOne(window.data(), vn.data(), n, quotient.data() + i * n, rest.data());
+    if (i > 0) {
+      std::copy(un.begin() + static_cast<std::ptrdiff_t>((i - 1) * n),
+                un.begin() + static_cast<std::ptrdiff_t>(i * n), window.begin());
+      std::copy(rest.begin(), rest.end(), window.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+  }
+  for (std::size_t i = 0; i < shift; ++i) CORE_ASSERT(rest[i] == 0);
+  Limb left = divideBySmallSpan(rest.data() + shift, nv, d);
+  CORE_ASSERT(left == 0);
+  std::copy(rest.begin() + static_cast<std::ptrdiff_t>(shift), rest.end(), r);
+  std::size_t nq = nu - nv + 1;
+  for (std::size_t i = nq; i < quotient.size(); ++i) CORE_ASSERT(quotient[i] == 0);
+  std::copy(quotient.begin(), quotient.begin() + static_cast<std::ptrdiff_t>(nq), q);
+}
+
+}  // namespace
+
+// ---- BigInt ---------------------------------------------------------------------------------
+
+BigInt::BigInt(std::int64_t value) {
+  std::uint64_t magnitudeValue = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  *this = fromUnsigned(magnitudeValue);
+  negative_ = value < 0;
+}
+
+BigInt BigInt::fromUnsigned(std::uint64_t value) {
+  BigInt result;
+  while (value != 0) {
+    result.limbs_.resize(result.limbs_.size() + 1);
+    result.limbs_[result.limbs_.size() - 1] = static_cast<Limb>(value % kBase);
+    value /= kBase;
+  }
+  return result;
+}
+
+std::optional<BigInt> BigInt::fromDigits(std::string_view digits, bool negative) {
+  if (digits.empty()) return std::nullopt;
+  std::size_t first = 0;
+  while (first + 1 < digits.size() && digits[first] == '0') ++first;
+  BigInt result;
+  std::size_t count = digits.size() - first;
+  result.limbs_.resize((count + kLimbDigits - 1) / kLimbDigits);
+  std::size_t end = digits.size();
+  for (std::size_t limb = 0; limb < result.limbs_.size(); ++limb) {
+    std::size_t begin = end >= first + kLimbDigits ? end - kLimbDigits : first;
+    Limb v = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+      unsigned c = static_cast<unsigned char>(digits[i]) - '0';
+      if (c > 9) return std::nullopt;
+      v = v * 10 + c;
+    }
+    result.limbs_[limb] = v;
+    end = begin;
+  }
+  result.negative_ = negative;
+  result.normalise();
+  return result;
+}
+
+void BigInt::normalise() {
+  limbs_.trim();
+  if (limbs_.size() == 0) negative_ = false;
+}
+
+std::optional<std::int64_t> BigInt::toInt64() const {
+  if (limbs_.size() > 3) return std::nullopt;
+  unsigned __int128 v = 0;
+  for (std::size_t i = limbs_.size(); i-- > 0;) v = v * kBase + limbs_[i];
+  unsigned __int128 limit = static_cast<unsigned __int128>(INT64_MAX) + (negative_ ? 1 : 0);
+  if (v > limit) return std::nullopt;
+  auto u = static_cast<std::uint64_t>(v);
+  return static_cast<std::int64_t>(negative_ ? 0 - u : u);
+}
+
+void BigInt::writeDigits(char* out) const {
+  if (isZero()) {
+    *out = '0';
+    return;
+  }
+  std::size_t top = limbs_.size() - 1;
+  char buffer[16];
+  int n = 0;
+  for (Limb v = limbs_[top]; v != 0; v /= 10) buffer[n++] = static_cast<char>('0' + v % 10);
+  while (n > 0) *out++ = buffer[--n];
+  for (std::size_t i = top; i-- > 0;) {
+    Limb v = limbs_[i];
+    for (int k = kLimbDigits - 1; k >= 0; --k) {
+      out[k] = static_cast<char>('0' + v % 10);
+      v /= 10;
+    }
+    out += kLimbDigits;
+  }
+}
+
+void BigInt::appendDigits(std::string& out) const {
+  std::size_t at = out.size();
+  out.resize(at + digitCount());
+  writeDigits(out.data() + at);
+}
+
+std::string BigInt::digits() const {
+  std::string out;
+  appendDigits(out);
+  return out;
+}
+
+std::size_t BigInt::digitCount() const {
+  if (isZero()) return 1;
+  std::size_t n = (limbs_.size() - 1) * kLimbDigits;
+  for (Limb v = limbs_[limbs_.size() - 1]; v != 0; v /= 10) ++n;
+  return n;
+}
+
+BigInt BigInt::negated() const {
+  BigInt result = *this;
+  if (!result.isZero()) result.negative_ = !negative_;
+  return result;
+}
+
+BigInt BigInt::abs() const {
+  BigInt result = *this;
+  result.negative_ = false;
+  return result;
+}
+
+int BigInt::compareMagnitudes(const BigInt& a, const BigInt& b) {
+  return compareSpans(a.limbs_.data(), a.limbs_.size(), b.limbs_.data(), b.limbs_.size());
+}
+
+int BigInt::compare(const BigInt& a, const BigInt& b) {
+  if (a.negative_ != b.negative_) return a.negative_ ? -1 : 1;
+  int m = compareMagnitudes(a, b);
+  return a.negative_ ? -m : m;
+}
+
+BigInt operator+(const BigInt& a, const BigInt& b) {
+  const BigInt* big = &a;
+  const BigInt* small = &b;
+  if (a.negative_ == b.negative_) {
+    if (big->limbs_.size() < small->limbs_.size()) std::swap(big, small);
+    BigInt result;
+    std::size_t n = big->limbs_.size();
+    result.limbs_.resize(n + 1);
+    result.limbs_[n] = addSpans(result.limbs_.data(), big->limbs_.data(), n, small->limbs_.data(),
+                                small->limbs_.size());
+    result.negative_ = a.negative_;
+    result.normalise();
+    return result;
+  }
+  // Opposite signs: the smaller magnitude comes off the larger, which lends its sign.
+  if (BigInt::compareMagnitudes(a, b) < 0) std::swap(big, small);
+  BigInt result;
+  result.limbs_.resize(big->limbs_.size());
+  subtractSpans(result.limbs_.data(), big->limbs_.data(), big->limbs_.size(), small->limbs_.data(),
+                small->limbs_.size());
+  result.negative_ = big->negative_;
+  result.normalise();
+  return result;
+}
+
+BigInt operator-(const BigInt& a, const BigInt& b) {
+  if (&a == &b) return BigInt();
+  return a + b.negated();
+}
+
+BigInt operator*(const BigInt& a, const BigInt& b) {
+  BigInt result;
+  if (a.isZero() || b.isZero()) return result;
+  std::size_t na = a.limbs_.size(), nb = b.limbs_.size();
+  result.limbs_.resize(na + nb);
+  if (na <= 2 && nb <= 2) {
+    // Up to 36 digits: one 128-bit product, no scratch memory.
+    unsigned __int128 x = a.limbs_[0] + (na > 1 ? static_cast<unsigned __int128>(a.limbs_[1]) * kBase : 0);
+    unsigned __int128 y = b.limbs_[0] + (nb > 1 ? static_cast<unsigned __int128>(b.limbs_[1]) * kBase : 0);
+    unsigned __int128 p = x * y;
+    for (std::size_t i = 0; i < na + nb; ++i) {
+      result.limbs_[i] = static_cast<Limb>(p % kBase);
+      p /= kBase;
+    }
+  } else {
+    multiplySpans(result.limbs_.data(), a.limbs_.data(), na, b.limbs_.data(), nb);
+  }
+  result.negative_ = a.negative_ != b.negative_;
+  result.normalise();
+  return result;
+}
+
+BigInt::Limb BigInt::divideBySmall(Limb divisor) {
+  CORE_ASSERT(divisor != 0 && divisor < kBase);
+  Limb rest = divideBySmallSpan(limbs_.data(), limbs_.size(), divisor);
+  normalise();
+  return rest;
+}
+
+void BigInt::divideMagnitudes(const BigInt& a, const BigInt& b, BigInt& quotient, BigInt& remainder) {
+  CORE_ASSERT(!b.isZero());
+  std::size_t na = a.limbs_.size(), nb = b.limbs_.size();
+  BigInt q, r;
+  if (compareMagnitudes(a, b) < 0) {
+    r = a.abs();
+  } else if (nb == 1) {
+    q = a.abs();
+    r = fromUnsigned(q.divideBySmall(b.limbs_[0]));
+  } else {
+    q.limbs_.resize(na - nb + 1);
+    r.limbs_.resize(nb);
+    bool recursive = nb > kRecursiveDivisionThreshold && na - nb > kRecursiveDivisionThreshold;
+    (recursive ? divideRecursive : divideLong)(a.limbs_.data(), na, b.limbs_.data(), nb, q.limbs_.data(),
+                                                r.limbs_.data());
+    q.normalise();
+    r.normalise();
+  }
+  quotient = std::move(q);
+  remainder = std::move(r);
+}
+
+BigInt BigInt::power(const BigInt& base, std::uint64_t exponent) {
+  BigInt result(1);
+  BigInt square = base;
+  while (exponent != 0) {
+    if ((exponent & 1) != 0) result = result * square;
+    exponent >>= 1;
+    if (exponent != 0) square = square * square;
+  }
+  return result;
+}
+
+CellRef makeIntegerAtom(const BigInt& value) {
+  std::size_t n = value.digitCount() + (value.isNegative() ? 1 : 0);
+  char small[64];
+  std::string large;
+  char* out = small;
+  if (n > sizeof(small)) {
+    large.resize(n);
+    out = large.data();
+  }
+  if (value.isNegative()) out[0] = '0';
+  value.writeDigits(out + (value.isNegative() ? 1 : 0));
+  return CellRef(std::string_view(out, n));
+}
+
+}  // namespace vorn::cells

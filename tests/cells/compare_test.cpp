@@ -1,0 +1,103 @@
+// The structural order of values: Atoms by their full bytes, Atoms before Pairs, Pairs by left
+// then right children, and deep lists compared without deep native recursion.
+#include "cells/compare.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "cells/real.h"
+#include "driver/large_stack.h"
+
+namespace vorn::cells {
+namespace {
+
+CellRef atom(std::string_view bytes) { return CellRef(bytes); }
+
+TEST(CompareValues, Table) {
+  struct Case {
+    const char* name;
+    CellRef a, b;
+    int expected;
+  };
+  CellRef shared = makePair(atom("x"), atom("y"));
+  Case cases[] = {
+      {"shorter common prefix first", atom("ab"), atom("b"), 1},
+      {"larger byte later", atom("b"), atom("ab"), -1},
+      {"prefix comes first", atom("ab"), atom("abc"), 1},
+      {"longer comes later", atom("abc"), atom("ab"), -1},
+      {"equal bytes, different Cells", atom("42"), atom("42"), 0},
+      {"bytes compare unsigned", atom("\x7f"), atom("\x80"), 1},
+      {"inner zero byte of a digit Atom counts", atom(std::string_view("1\0" "2", 3)),
+       atom(std::string_view("1\0" "3", 3)), 1},
+      {"Atom before Pair", atom("zzz"), makePair(atom("a"), atom("a")), 1},
+      {"Pair after Atom", makePair(atom("a"), atom("a")), atom("zzz"), -1},
+      {"same Cell", shared, shared, 0},
+      {"left children decide", makePair(atom("a"), atom("z")), makePair(atom("b"), atom("a")), 1},
+      {"then right children", makePair(atom("a"), atom("b")), makePair(atom("a"), atom("a")), -1},
+      {"equal structures", makePair(atom("a"), makePair(atom("b"), atom("c"))),
+       makePair(atom("a"), makePair(atom("b"), atom("c"))), 0},
+      // Blobs compare their whole payload, not only as many bytes as the payload is long.
+      {"blobs of equal length", makeBlob("ab"), makeBlob("xy"), 1},
+      {"blobs of equal length, reversed", makeBlob("xy"), makeBlob("ab"), -1},
+      {"equal blobs", makeBlob(std::string(70, 'q')), makeBlob(std::string(70, 'q')), 0},
+      {"blobs differing in the last byte", makeBlob(std::string(69, 'q') + "a"),
+       makeBlob(std::string(69, 'q') + "b"), 1},
+      {"reals by their bytes, not their values", makeReal(1.0), makeReal(2.0), -1},
+      {"reals with a zero byte inside", makeReal(0.0), makeReal(-0.0), 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(compareValues(c.a.get(), c.b.get()), c.expected);
+    EXPECT_EQ(compareValues(c.b.get(), c.a.get()), -c.expected);
+  }
+}
+
+// A list of J-like cells: e0 (e1 (... end)).
+CellRef longList(std::size_t n, const char* last) {
+  CellRef list = atom(last);
+  CellRef element = atom("e");
+  for (std::size_t i = 0; i < n; ++i) list = makePair(element, std::move(list));
+  return list;
+}
+
+TEST(CompareValues, LongListsAlongTheRightSpineNeedNoDeepStack) {
+  // Run on the ordinary test thread on purpose: the right spine is walked in a loop.
+  CellRef a = longList(2000000, "end");
+  CellRef b = longList(2000000, "end");
+  CellRef c = longList(2000000, "enf");
+  EXPECT_EQ(compareValues(a.get(), b.get()), 0);
+  EXPECT_EQ(compareValues(a.get(), c.get()), 1);
+  EXPECT_EQ(compareValues(c.get(), a.get()), -1);
+}
+
+TEST(CompareValues, DeepLeftNestingOnTheLargeStack) {
+  int result = driver::runOnLargeStack([] {
+    auto nest = [](const char* head) {
+      CellRef t = atom(head);
+      CellRef arg = atom("x");
+      for (int i = 0; i < 1000000; ++i) t = makePair(std::move(t), arg);
+      return t;
+    };
+    CellRef a = nest("f"), b = nest("f"), c = nest("g");
+    return (compareValues(a.get(), b.get()) == 0 ? 1 : 0) + (compareValues(a.get(), c.get()) == 1 ? 2 : 0);
+  });
+  EXPECT_EQ(result, 3);
+}
+
+TEST(CompareValues, OrdersASetOfValues) {
+  std::set<const Cell*, CellOrder> set;
+  CellRef values[] = {atom("b"), atom("a"), makePair(atom("a"), atom("b")), atom("a"),
+                      makePair(atom("a"), atom("b")), makeBlob("p"), makeBlob("q")};
+  for (const CellRef& v : values) set.insert(v.get());
+  ASSERT_EQ(set.size(), 5u);
+  auto it = set.begin();
+  EXPECT_EQ(atomBytesOf(*it++), "(a)p");
+  EXPECT_EQ(atomBytesOf(*it++), "(a)q");
+  EXPECT_EQ(atomBytesOf(*it++), "a");
+  EXPECT_EQ(atomBytesOf(*it++), "b");
+  EXPECT_FALSE(isAtomCell(*it));
+}
+
+}  // namespace
+}  // namespace vorn::cells
