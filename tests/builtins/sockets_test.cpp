@@ -338,7 +338,7 @@ TEST(Sockets, SendTakesATextABlobOrAnAddress) {
       {"text, a prefix", CellRef("[hello]"), 3, "[he"},
       {"text, with its ending zero", CellRef("[hi]"), 5, std::string("[hi]\0", 5)},
       {"blob payload", cells::makeBlob(std::string("a\0b", 3)), 3, std::string("a\0b", 3)},
-      {"text pieces", cells::makePair(CellRef("[ab]"), CellRef("[cd]")), 6, "[abcd]"},
+      {"text pieces, joined", cells::makePair(CellRef("[ab]"), CellRef("[cd]")), 8, "[ab[cd]]"},
       {"integer address", address(raw), 9, "raw bytes"},
   };
   for (Case& c : cases) {
@@ -361,7 +361,7 @@ TEST(Sockets, SendRefusesLengthsPastTheValueOrBelowZero) {
   Case cases[] = {
       {"past a text", CellRef("[hi]"), 6, EFAULT},
       {"past a blob", cells::makeBlob("abc"), 5, EFAULT},
-      {"past text pieces", cells::makePair(CellRef("[ab]"), CellRef("[cd]")), 8, EFAULT},
+      {"past text pieces", cells::makePair(CellRef("[ab]"), CellRef("[cd]")), 10, EFAULT},
       {"negative", CellRef("[hi]"), -1, EINVAL},
       {"negative in the low 32 bits", cells::makeBlob("abc"), 0xFFFFFFFFll, EINVAL},
   };
