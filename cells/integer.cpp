@@ -136,34 +136,49 @@ Limbs decimalToLimbs(std::string_view digits) {
   return limbs;
 }
 
-// The decimal digits of a natural number, without leading zeros ("0" for zero). Each pass
-// divides the limbs by 10^9, half a limb at a time, so that every division is a 64-bit one by a
-// constant, which the compiler turns into a multiplication.
+// Division of a two-limb number <high, low> (high < 10^19) by 10^19, without a hardware
+// division: 10^19 is above 2^63, so the quotient comes from one multiplication by a precomputed
+// reciprocal and at most two corrections (Moeller and Granlund, division by invariant integers).
+constexpr std::uint64_t kChunk = powerOfTen(kChunkDigits);
+constexpr std::uint64_t kChunkReciprocal =
+    static_cast<std::uint64_t>(~static_cast<Wide>(0) / kChunk - (static_cast<Wide>(1) << 64));
+
+std::uint64_t divideByChunk(std::uint64_t high, std::uint64_t low, std::uint64_t* rest) {
+  Wide q = static_cast<Wide>(kChunkReciprocal) * high + ((static_cast<Wide>(high) << 64) | low);
+  std::uint64_t quotient = static_cast<std::uint64_t>(q >> 64) + 1;
+  std::uint64_t remainder = low - quotient * kChunk;
+  if (remainder > static_cast<std::uint64_t>(q)) {
+    --quotient;
+    remainder += kChunk;
+  }
+  if (remainder >= kChunk) {
+    ++quotient;
+    remainder -= kChunk;
+  }
+  *rest = remainder;
+  return quotient;
+}
+
+// The decimal digits of a natural number, without leading zeros ("0" for zero). Each pass over
+// the limbs divides by 10^19 and yields 19 digits.
 std::string limbsToDecimal(Limbs n) {
-  constexpr std::uint64_t kBase = 1'000'000'000;
   trim(n);
   if (n.empty()) return "0";
-  std::vector<std::uint32_t> chunks;  // base 10^9, least significant first
-  chunks.reserve(n.size() * 64 / 29 + 1);
+  std::vector<std::uint64_t> chunks;  // base 10^19, least significant first
+  chunks.reserve(n.size() * 64 / 63 + 1);
   while (!n.empty()) {
     std::uint64_t rest = 0;
-    for (std::size_t i = n.size(); i-- > 0;) {
-      std::uint64_t high = (rest << 32) | (n[i] >> 32);
-      rest = high % kBase;
-      std::uint64_t low = (rest << 32) | (n[i] & 0xFFFFFFFFu);
-      rest = low % kBase;
-      n[i] = ((high / kBase) << 32) | (low / kBase);
-    }
-    chunks.push_back(static_cast<std::uint32_t>(rest));
+    for (std::size_t i = n.size(); i-- > 0;) n[i] = divideByChunk(rest, n[i], &rest);
+    chunks.push_back(rest);
     trim(n);
   }
   std::string text = std::to_string(chunks.back());
-  text.reserve(text.size() + 9 * (chunks.size() - 1));
+  text.reserve(text.size() + kChunkDigits * (chunks.size() - 1));
   for (std::size_t i = chunks.size() - 1; i-- > 0;) {
-    char buffer[9];
-    std::uint32_t chunk = chunks[i];
-    for (int d = 8; d >= 0; --d, chunk /= 10) buffer[d] = static_cast<char>('0' + chunk % 10);
-    text.append(buffer, 9);
+    char buffer[kChunkDigits];
+    std::uint64_t chunk = chunks[i];
+    for (std::size_t d = kChunkDigits; d-- > 0; chunk /= 10) buffer[d] = static_cast<char>('0' + chunk % 10);
+    text.append(buffer, kChunkDigits);
   }
   return text;
 }
@@ -358,9 +373,16 @@ bool isNonNegative(const CellRef& value) {
     if (s[1] != '0') return false;
     return s.size() == 2 || s[2] != '0';
   }
-  std::optional<Bits> bits = listBits(c);
-  if (!bits) return true;
-  return highestBit(*bits) < 2 || bitAt(*bits, 1);
+  // Bit 1 of a list: its second element, or else the first bit of what ends it (the end marker
+  // for K, the kind flag for a decimal Atom). Only the list's shape is walked, not its value.
+  std::size_t count = 0;
+  bool second = false;
+  const Cell* end = walkBitList(c, [&](bool one) {
+    if (count++ == 1) second = one;
+  });
+  if (!isListEnd(end)) return true;
+  if (count >= 2) return second;
+  return isOneByteAtom(end, 'K') || !startsWithTwoZeros(atomBytesOf(end));
 }
 
 CellRef magnitude(const CellRef& value) {

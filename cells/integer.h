@@ -14,7 +14,8 @@ namespace vorn::cells {
 
 // The internal bit string: bit i is bit (i mod 8) of byte (i div 8); the highest set bit is the
 // end marker. For kind 'i', bit 0 is set, bit 1 is set for a non-negative value, and the
-// magnitude stands from bit 2 upward with the end marker as its highest 1 bit.
+// magnitude stands from bit 2 upward with the end marker as its highest 1 bit. Kind 'o' is read
+// the same way with bit 0 clear: "00" is zero, "00" + D is D, "000" is -1 (integer.cpp says more).
 using Bits = std::string;
 
 // One letter per value: 'e' real, 'a' blob, 'u' text class, 'i' integer, 'o' binary number,
@@ -29,9 +30,11 @@ CellRef makeUnsignedInteger(std::uint64_t value);
 
 // The signed 64-bit value of an integer of kind 'i' (either form), modulo 2^64.
 std::int64_t integerToInt64(const CellRef& value);
-// The sign test used by integerToInt64.
+// The sign test used by integerToInt64: bit 1 of the bit string, for both kinds. True for K and
+// for every value that is no number.
 bool isNonNegative(const CellRef& value);
-// The absolute value, in the form integerToInt64 reads.
+// The absolute value, in the form integerToInt64 reads: the canonical Atom with bit 1 set (a
+// non-negative Atom is returned as it is; a value that is no number too).
 CellRef magnitude(const CellRef& value);
 
 // The bit string of a number in either form; nothing for a malformed bit list or a non-number.
@@ -40,7 +43,8 @@ std::optional<Bits> toBits(const CellRef& value);
 // (and for a string without any set bit, which has no end marker). fromBits(toBits(x)) gives back
 // every decimal Atom x.
 CellRef fromBits(const Bits& bits);
-// The canonical decimal text of a number in either form; nothing when it is not a number.
+// The canonical decimal text of a number in either form (for the empty list K, "K"); nothing
+// when it is not a number.
 std::optional<std::string> integerText(const CellRef& value);
 
 // True for the integer shapes: the Atoms K, "0", a text starting 1..9, a text starting "0" then a

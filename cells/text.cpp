@@ -246,6 +246,7 @@ std::string joinText(std::string_view a, std::string_view b) {
 // ---- Character code -------------------------------------------------------------------------
 
 unsigned char charCode(int keyClass, char character) {
+  CORE_ASSERT(keyClass >= 1 && keyClass <= 3);
   auto c = static_cast<unsigned char>(character);
   if (c == ' ' || c == '\n') return c;
   switch (keyClass) {

@@ -1,13 +1,5 @@
 // Stand-ins for the stages that are not built yet. Each says so plainly instead of pretending.
 #include "eval/run.h"
-#include "front/globals.h"
-#include "front/loader.h"
-#include "front/startup.h"
-
-namespace vorn::front {
-void startUp() {}
-driver::ErrorReport loadProgram(std::string_view) { return {}; }
-}  // namespace vorn::front
 
 namespace vorn::eval {
 driver::ErrorReport runProgram(driver::ErrorReport report, char**) {

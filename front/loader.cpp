@@ -1,0 +1,136 @@
+// Reading a source into definitions and storing them in the global table.
+#include "front/loader.h"
+
+#include "builtins/table.h"
+#include "front/globals.h"
+#include "front/messages.h"
+
+namespace vorn::front {
+
+using cells::CellRef;
+
+namespace {
+
+constexpr CharSet kComma{","};
+
+// A name the program may not define: a single lowercase letter is a local variable.
+bool isSingleLowercase(std::string_view name) {
+  return name.size() == 1 && name[0] >= 'a' && name[0] <= 'z';
+}
+
+bool isReserved(std::string_view name) {
+  return name == "\\" || name == "{" || builtins::builtinTable().count(name) != 0;
+}
+
+void storeBuiltinPlaceholders() {
+  GlobalTable& table = globalTable();
+  for (const auto& [name, builtin] : builtins::builtinTable()) {
+    table.insert_or_assign(name, builtinPlaceholder(builtin.arity));
+  }
+}
+
+}  // namespace
+
+// ---- Reading a source -----------------------------------------------------------------------
+
+SourcePieces::SourcePieces(std::string normalised) : parser_(std::move(normalised)) {
+  const BracketedText& source = parser_.source();
+  std::vector<std::int64_t> commas = topLevelPositions(source, source.whole(), kComma);
+  std::vector<Span> all = segments(source, source.whole(), commas);
+  entry_ = all.front();
+  pieces_.assign(all.begin() + 1, all.end());
+}
+
+std::int64_t SourcePieces::position(std::size_t k) const {
+  Span piece = pieces_[k];
+  std::int64_t at = piece.begin;
+  while (at < piece.end && parser_.source().at(at) == ' ') ++at;
+  return at;
+}
+
+std::optional<Definition> readDefinition(const CellRef& tree) {
+  cells::Cell* root = tree.get();
+  if (cells::isAtomCell(root)) return std::nullopt;
+  cells::Cell* head = cells::leftOf(root);
+  if (cells::isAtomCell(head) || !cells::isOneByteAtom(cells::leftOf(head), '\\')) {
+    return std::nullopt;
+  }
+  cells::Cell* key = cells::rightOf(head);
+  Definition definition;
+  std::string_view name;
+  if (cells::isAtomCell(key)) {
+    name = cells::atomBytesOf(key);
+  } else if (cells::firstByteOf(cells::rightOf(key)) == '}') {
+    // name() parses to (name "}"); a Pair on the left has no text and is no name.
+    name = cells::atomBytesOf(cells::leftOf(key));
+    definition.form = DefinitionForm::kEmptyCall;
+  } else {
+    return std::nullopt;
+  }
+  if (!isName(name)) return std::nullopt;
+  definition.name = canonicalName(name);
+  definition.body = CellRef::borrow(cells::rightOf(root));
+  return definition;
+}
+
+driver::ErrorReport checkDefinitionName(std::string_view name, std::int64_t position) {
+  if (isSingleLowercase(name)) {
+    return driver::makeReport("Lower", messages::lowerName(name), {}, position);
+  }
+  if (isReserved(name)) {
+    return driver::makeReport("Built", messages::builtInName(name), {}, position);
+  }
+  return {};
+}
+
+SourceReading readSource(std::string_view raw) {
+  SourceReading reading;
+  if (std::optional<BracketFailure> failure = validateBrackets(raw)) {
+    reading.report = driver::makeReport(failure->text.substr(0, 5), failure->text, {},
+                                        failure->position);
+    return reading;
+  }
+  SourcePieces pieces{normalise(raw)};
+  reading.entry = pieces.entry();
+  for (std::size_t k = 0; k < pieces.count(); ++k) {
+    std::optional<Definition> definition = readDefinition(pieces.parse(k));
+    if (!definition) continue;
+    reading.report = checkDefinitionName(definition->name, pieces.position(k));
+    if (!reading.report.ok()) break;
+    reading.definitions.push_back(std::move(*definition));
+  }
+  return reading;
+}
+
+// ---- Storing --------------------------------------------------------------------------------
+
+void storeDefinition(Definition definition) {
+  if (definition.form == DefinitionForm::kPlain) {
+    recomputeSet().erase(definition.name);
+    globalTable().insert_or_assign(std::move(definition.name), std::move(definition.body));
+    return;
+  }
+  recomputeSet().insert(definition.name);
+  CellRef value = cells::makePair(CellRef("I"), std::move(definition.body));
+  globalTable().insert_or_assign(std::move(definition.name), std::move(value));
+}
+
+CellRef builtinPlaceholder(int arity) {
+  CellRef body("Z");
+  for (int k = arity; k-- > 0;) {
+    char parameter = static_cast<char>('a' + k);
+    body = cells::nest3(CellRef("\\"), CellRef(std::string_view(&parameter, 1)), std::move(body));
+  }
+  return body;
+}
+
+driver::ErrorReport loadProgram(std::string_view text) {
+  SourceReading reading = readSource(text);
+  if (!reading.validated()) return reading.report;
+  storeBuiltinPlaceholders();
+  globalTable().insert_or_assign("", std::move(reading.entry));
+  for (Definition& definition : reading.definitions) storeDefinition(std::move(definition));
+  return reading.report;
+}
+
+}  // namespace vorn::front
