@@ -1,0 +1,219 @@
+// Term analysis and substitution. Results are cached in each Cell's header, so every test the
+// reducer makes costs constant time after a Cell's first visit. Both walks follow the shape of
+// the term; the interpreter's large stack makes that safe for any term that fits in memory.
+#include "eval/analysis.h"
+
+#include <string_view>
+
+#include "front/globals.h"
+
+namespace vorn::eval {
+
+using cells::analysisByte;
+using cells::arityField;
+using cells::atomBytesOf;
+using cells::atomData;
+using cells::extentField;
+using cells::firstByteOf;
+using cells::isAnalysed;
+using cells::isAtomCell;
+using cells::isOneByteAtom;
+using cells::isTextClassCell;
+using cells::leftOf;
+using cells::rightOf;
+
+namespace {
+
+constexpr int kUnknownArity = 11;
+constexpr int kStuckArity = -51;  // this value and below are never decremented
+
+constexpr std::string_view kOperatorNameBytes = "{,}~!@#$%^&*<>-|+/=\\.`'\":;?";
+
+bool isLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
+bool isIdentifierByte(unsigned char c) { return c == '_' || isLower(c); }
+bool isDigitByte(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// Number of leading lambdas of a definition, stopping at the unknown value.
+int binderCount(const Cell* definition) {
+  int count = 0;
+  const Cell* d = definition;
+  while (count < kUnknownArity && binderKind(d) == BinderKind::Lambda) {
+    ++count;
+    d = rightOf(d);
+  }
+  return count;
+}
+
+void setAnalysed(Cell* c, int arityValue, bool redex) {
+  cells::setArity(c, arityValue);
+  cells::setRedex(c, redex);
+}
+
+void analyseAtom(Cell* atom) {
+  unsigned char b = firstByteOf(atom);
+  if (b == ')' || b == ']') return setAnalysed(atom, 1, false);  // the reducer's markers
+  if (b == '[') return cells::markTextClass(atom);
+  if (isNameAtom(atom)) {
+    std::string_view name = atomBytesOf(atom);
+    if (const Cell* definition = front::findGlobal(name)) {
+      return setAnalysed(atom, binderCount(definition), false);
+    }
+    if (name.size() == 1 && isLower(b)) {
+      setAnalysed(atom, kUnknownArity, false);
+      return cells::setExtent(atom, std::uint64_t{1} << (b - 'a'));
+    }
+    // A name without a definition that is not a letter: loading and the checker refuse these in
+    // programs, but run-time data can still make one. It waits for one argument like any datum,
+    // and applying it gives the missing-name marker.
+  }
+  setAnalysed(atom, 1, false);
+}
+
+int appliedArity(const Cell* function) {
+  if (isTextClassCell(function)) return 0;
+  int a = arityField(function);
+  if (a == kUnknownArity || a <= kStuckArity) return a;
+  return a - 1;
+}
+
+// The free letters of the Pair, by the binder shape it has.
+std::uint32_t pairVariables(const Cell* l, const Cell* r) {
+  if (!isAtomCell(l)) {
+    const Cell* ll = leftOf(l);
+    if (isAtomCell(ll) && firstByteOf(ll) == '{') return variableSet(const_cast<Cell*>(r));
+    if (!isAtomCell(ll) && isAtomCell(leftOf(ll)) && firstByteOf(leftOf(ll)) == '{') {
+      std::uint32_t bound = variableSet(rightOf(ll));
+      return (variableSet(const_cast<Cell*>(r)) & ~bound) | variableSet(const_cast<Cell*>(l));
+    }
+  }
+  return variableSet(const_cast<Cell*>(l)) | variableSet(const_cast<Cell*>(r));
+}
+
+void analysePair(Cell* pair) {
+  Cell* l = leftOf(pair);
+  Cell* r = rightOf(pair);
+  analyse(l);
+  analyse(r);
+  bool leftText = isTextClassCell(l);
+  bool rightText = isTextClassCell(r);
+  if (leftText && rightText) {
+    cells::markTextClass(pair);
+    std::uint64_t a = extentField(l), b = extentField(r);
+    if (a >= 2 && b >= 2 && a + b < cells::kExtentLimit) cells::setExtent(pair, a + b);
+    return;
+  }
+  int arityValue = appliedArity(l);
+  bool lambda = !isAtomCell(l) && isAtomCell(leftOf(l)) && firstByteOf(leftOf(l)) == '\\';
+  if (lambda) {
+    setAnalysed(pair, arityValue, false);
+    cells::setExtent(pair, variableSet(r) & ~variableSet(l));
+    return;
+  }
+  bool redex = (!leftText && cells::redexFlag(l)) || (!rightText && cells::redexFlag(r)) ||
+               arity(r) < 1;
+  setAnalysed(pair, arityValue, redex);
+  cells::setExtent(pair, pairVariables(l, r));
+}
+
+}  // namespace
+
+bool isNameAtom(const Cell* atom) {
+  std::string_view s = atomBytesOf(atom);
+  if (s.empty()) return false;
+  auto first = static_cast<unsigned char>(s[0]);
+  if (isIdentifierByte(first)) {
+    for (char c : s) {
+      if (!isIdentifierByte(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
+  }
+  if (s.size() != 1) return false;
+  return (first >= 1 && first <= 31) || (first >= 'A' && first <= 'Z') || first >= 127 ||
+         kOperatorNameBytes.find(static_cast<char>(first)) != std::string_view::npos;
+}
+
+void analyse(Cell* term) {
+  if (isAnalysed(term)) return;
+  if (isAtomCell(term)) {
+    analyseAtom(term);
+  } else {
+    analysePair(term);
+  }
+}
+
+int arity(Cell* term) {
+  analyse(term);
+  return isTextClassCell(term) ? 1 : arityField(term);
+}
+
+bool isValue(Cell* term) {
+  analyse(term);
+  if (isTextClassCell(term)) return true;
+  if (cells::redexFlag(term)) return false;
+  return arityField(term) >= 1;
+}
+
+std::uint32_t variableSet(Cell* term) {
+  analyse(term);
+  if (isTextClassCell(term)) return 0;
+  unsigned char b = firstByteOf(term);
+  if (isAtomCell(term) && (isDigitByte(b) || b == '[')) return 0;
+  return static_cast<std::uint32_t>(extentField(term));
+}
+
+bool hasLazyHead(Cell* term) {
+  Cell* c = term;
+  while (!isAtomCell(c)) {
+    analyse(c);
+    if (isTextClassCell(c)) return false;  // a text Pair's first byte reads as 0
+    c = leftOf(c);
+  }
+  switch (firstByteOf(c)) {
+    case '&': case 'A': case 'B': case 'C': case 'D': case 'E': case 'F': case 'H': case 'I':
+    case 'J': case 'K': case 'L': case 'N': case 'Q': case 'R': case 'T': case 'U': case 'V':
+    case 'X': case 'Z': case '|':
+      return true;
+    default:
+      return false;
+  }
+}
+
+BinderKind binderKind(const Cell* term) {
+  if (isAtomCell(term)) return BinderKind::Other;
+  const Cell* l = leftOf(term);
+  if (isAtomCell(l)) return BinderKind::Other;
+  const Cell* ll = leftOf(l);
+  if (isOneByteAtom(ll, '\\')) return BinderKind::Lambda;
+  if (!isAtomCell(ll) && isOneByteAtom(leftOf(ll), '{')) return BinderKind::Binding;
+  return BinderKind::Other;
+}
+
+CellRef substitute(const CellRef& term, const CellRef& v, char c) {
+  // Only a letter can be free in a term: any other binder has nothing to replace.
+  if (!isLower(static_cast<unsigned char>(c))) return term;
+  std::uint32_t bit = std::uint32_t{1} << (c - 'a');
+  Cell* t = term.get();
+  if ((variableSet(t) & bit) == 0) return term;
+  if (isAtomCell(t)) return v;  // the variable itself
+  switch (binderKind(t)) {
+    case BinderKind::Lambda:
+      return cells::makePair(cells::left(term), substitute(cells::right(term), v, c));
+    case BinderKind::Binding: {
+      CellRef head = cells::left(term);             // (({ d) e)
+      CellRef binder = cells::left(head);           // ({ d)
+      CellRef e = substitute(cells::right(head), v, c);
+      Cell* d = rightOf(binder.get());
+      CellRef newHead = cells::makePair(std::move(binder), std::move(e));
+      if (firstByteOf(d) == static_cast<unsigned char>(c)) {
+        return cells::makePair(std::move(newHead), cells::right(term));  // c is shadowed
+      }
+      return cells::makePair(std::move(newHead), substitute(cells::right(term), v, c));
+    }
+    case BinderKind::Other:
+      break;
+  }
+  if (isTextClassCell(t)) return term;
+  return cells::makePair(substitute(cells::left(term), v, c), substitute(cells::right(term), v, c));
+}
+
+}  // namespace vorn::eval

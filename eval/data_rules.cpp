@@ -1,0 +1,182 @@
+// Numbers, texts, blobs and reals applied as functions.
+#include "eval/data_rules.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cells/bits.h"
+#include "cells/integer.h"
+#include "cells/real.h"
+#include "cells/text.h"
+#include "eval/analysis.h"
+#include "eval/combinators.h"
+
+namespace vorn::eval {
+
+using cells::makePair;
+
+namespace {
+
+// m: the magnitude bits (the bit string shifted down by two) with k their count of low 1 bits and
+// t their highest 1 bit; k zero digits followed by the decimal digits of the bits k+1 .. t-1.
+CellRef numberRest(Cell* number) {
+  std::optional<cells::Bits> bits = cells::toBits(CellRef::borrow(number));
+  CORE_ASSERT(bits.has_value());
+  std::size_t top = cells::highestBit(*bits);
+  if (top == cells::kNoBit) top = 0;
+  std::size_t t = top >= 2 ? top - 2 : 0;
+  std::size_t k = 0;
+  while (k + 2 <= top && cells::bitAt(*bits, k + 2)) ++k;
+  std::string text(k, '0');
+  if (k + 1 < t) {
+    // The bits k+1 .. t-1 as a non-negative integer's bit string: flags 1, 1, then the bits,
+    // then one end marker above them.
+    cells::Bits u(1, '\x03');
+    std::size_t width = t - (k + 1);
+    bool any = false;
+    for (std::size_t i = 0; i < width; ++i) {
+      if (cells::bitAt(*bits, k + 1 + i + 2)) {
+        cells::setBitTo(u, i + 2, true);
+        any = true;
+      }
+    }
+    if (any) {
+      // Drop high zero bits so the highest 1 bit of the value is the end marker.
+      text += cells::atomBytes(cells::fromBits(u));
+    }
+  }
+  return CellRef(text);
+}
+
+// The list form of a text: K for the empty text, else (J L(init)) L(last).
+CellRef listForm(Cell* text);
+
+// The elements of a text Atom, from its last to its first, as [start, end] index pairs.
+std::vector<std::pair<std::size_t, std::size_t>> elementsFromEnd(std::string_view bytes) {
+  std::vector<std::pair<std::size_t, std::size_t>> elements;
+  if (bytes.size() < 3) return elements;
+  std::size_t end = bytes.size() - 2;
+  while (end >= 1) {
+    std::size_t start = end;
+    if (bytes[end] == ']') {
+      std::size_t depth = 1, i = end;
+      while (i > 1 && depth != 0) {
+        --i;
+        if (bytes[i] == ']') ++depth;
+        if (bytes[i] == '[') --depth;
+      }
+      // An unbalanced group cannot be an element: its closing byte then stands alone.
+      start = depth == 0 ? i : end;
+    }
+    elements.emplace_back(start, end);
+    if (start == 0) break;
+    end = start - 1;
+  }
+  return elements;
+}
+
+CellRef elementListForm(std::string_view element) {
+  CellRef atom = elementAtom(element);
+  return listForm(atom.get());
+}
+
+CellRef listForm(Cell* text) {
+  const Combinators& c = combinators();
+  if (!cells::isAtomCell(text)) {
+    return makePair(makePair(c.J, listForm(cells::leftOf(text))), listForm(cells::rightOf(text)));
+  }
+  std::string_view bytes = cells::atomBytesOf(text);
+  auto elements = elementsFromEnd(bytes);
+  CellRef list = c.K;
+  for (auto it = elements.rbegin(); it != elements.rend(); ++it) {
+    std::string_view element = bytes.substr(it->first, it->second - it->first + 1);
+    list = makePair(makePair(c.J, std::move(list)), elementListForm(element));
+  }
+  return list;
+}
+
+// The bit tree of bits [low, low + width) of a 64-bit pattern.
+CellRef bitTree(std::uint64_t pattern, int low, int width) {
+  const Combinators& c = combinators();
+  if (width == 1) return ((pattern >> low) & 1) != 0 ? c.K : c.H;
+  int half = width / 2;
+  return makePair(makePair(c.V, bitTree(pattern, low, half)), bitTree(pattern, low + half, half));
+}
+
+}  // namespace
+
+CellRef elementAtom(std::string_view element) {
+  if (element.size() != 1) return CellRef(element);
+  switch (element[0]) {
+    case '\n': return CellRef("[p]");
+    case '[': return CellRef("[q]");
+    case ']': return CellRef("[r]");
+    default: break;
+  }
+  const auto& map = cells::codeMap();
+  auto it = map.find(element);
+  CORE_ASSERT(it != map.end());
+  return CellRef(it->second);
+}
+
+TextSplit splitLastElement(Cell* text) {
+  if (!cells::isAtomCell(text)) {
+    return {CellRef::borrow(cells::leftOf(text)), CellRef::borrow(cells::rightOf(text))};
+  }
+  std::string_view bytes = cells::atomBytesOf(text);
+  auto elements = elementsFromEnd(bytes);
+  CORE_ASSERT(!elements.empty());
+  auto [start, end] = elements.front();
+  std::string init(bytes.substr(0, start));
+  init += ']';
+  return {CellRef(init), elementAtom(bytes.substr(start, end - start + 1))};
+}
+
+CellRef applyNumber(Cell* number, const CellRef& argument) {
+  const Combinators& c = combinators();
+  std::string_view text = cells::atomBytesOf(number);
+  if (text == "0") return makePair(c.K, argument);
+  CellRef sign = text[0] == '0' ? c.K : c.H;
+  return makePair(makePair(c.V, std::move(sign)), numberRest(number));
+}
+
+CellRef applyText(Cell* text, const CellRef& argument) {
+  const Combinators& c = combinators();
+  if (cells::isAtomCell(text) && cells::atomBytesOf(text) == "[]") {
+    return makePair(makePair(argument, c.XJ), c.K);
+  }
+  if (cells::isAtomCell(argument.get()) && cells::firstByteOf(argument.get()) == 'G') {
+    TextSplit split = splitLastElement(text);
+    return makePair(makePair(c.V, std::move(split.init)), std::move(split.last));
+  }
+  return makePair(makePair(argument, c.XJ), listForm(text));
+}
+
+CellRef applyBlob(Cell* blob) {
+  const Combinators& c = combinators();
+  std::string_view payload = cells::blobPayload(blob);
+  if (payload.empty()) return c.Z;
+  if (payload.size() == 1) return byteTree(static_cast<unsigned char>(payload[0]));
+  std::size_t q = 1;
+  while (q * 2 < payload.size()) q *= 2;
+  return makePair(makePair(c.V, cells::makeBlob(payload.substr(0, q))),
+                  cells::makeBlob(payload.substr(q)));
+}
+
+CellRef applyReal(Cell* real, const CellRef& argument) {
+  std::uint64_t pattern;
+  std::memcpy(&pattern, cells::atomData(real) + 1, sizeof pattern);
+  return makePair(bitTree(pattern, 0, 64), argument);
+}
+
+CellRef byteTree(unsigned char byte) {
+  const Combinators& c = combinators();
+  auto bit = [&](int i) { return ((byte >> i) & 1) != 0 ? c.I : c.H; };
+  auto j = [&](CellRef a, CellRef b) { return makePair(makePair(c.J, std::move(a)), std::move(b)); };
+  CellRef low = j(j(bit(0), bit(1)), j(bit(2), bit(3)));
+  CellRef high = j(j(bit(4), bit(5)), j(bit(6), bit(7)));
+  return makePair(makePair(c.V, std::move(low)), std::move(high));
+}
+
+}  // namespace vorn::eval

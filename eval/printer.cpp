@@ -1,0 +1,259 @@
+// The two printers. Each Pair prints as one of three joins of its parts L and R: "L R" glued,
+// "(L R)" grouped, or L's group reopened as "(... R)". The choice depends only on a few facts
+// about L and R (first bytes, last byte, length, whether all bytes share a class), so the walk
+// computes those facts bottom-up and appends the bytes to one buffer, recording where an opening
+// parenthesis or a space must be inserted and which closing parenthesis is dropped. Assembling
+// the buffer at the end keeps printing linear in the output, however deep the term.
+#include "eval/printer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "cells/real.h"
+#include "cells/text.h"
+
+namespace vorn::eval {
+
+using cells::Cell;
+using cells::CellRef;
+
+namespace {
+
+enum class ByteClass { Letter, Digit, Other };
+
+ByteClass classOf(unsigned char c) {
+  if (c == '_' || (c >= 'a' && c <= 'z')) return ByteClass::Letter;
+  if (c >= '0' && c <= '9') return ByteClass::Digit;
+  return ByteClass::Other;
+}
+
+constexpr std::string_view kOperatorNameBytes = "{,}~!@#$%^&*<>-|+/=\\.`'\":;?";
+
+// What the joins need to know about a printed piece.
+struct Piece {
+  std::uint64_t length = 0;
+  unsigned char first = 0, second = 0, last = 0;
+  bool uniform = true;       // every byte is of the first byte's class
+  bool bracketWhole = false;  // starts with '[' whose matching ']' is the last byte
+};
+
+Piece describe(std::string_view text) {
+  Piece p;
+  p.length = text.size();
+  if (text.empty()) return p;
+  p.first = static_cast<unsigned char>(text[0]);
+  p.second = text.size() >= 2 ? static_cast<unsigned char>(text[1]) : 0;
+  p.last = static_cast<unsigned char>(text.back());
+  ByteClass cls = classOf(p.first);
+  for (char c : text) {
+    if (classOf(static_cast<unsigned char>(c)) != cls) {
+      p.uniform = false;
+      break;
+    }
+  }
+  if (p.first == '[') {
+    std::int64_t depth = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '[') ++depth;
+      if (text[i] == ']' && --depth == 0) {
+        p.bracketWhole = i + 1 == text.size();
+        break;
+      }
+    }
+  }
+  return p;
+}
+
+// A "(" group whose second byte is not ")" can be reopened to take one more part.
+bool isOpenGroup(const Piece& p) { return p.first == '(' && p.second != ')'; }
+
+bool isTightByte(unsigned char c) {
+  return c < 32 || c > 126 || (c >= 'A' && c <= 'Z') ||
+         kOperatorNameBytes.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+enum class Join { Reopen, Glue, Group };
+
+std::string realSource(const Cell* real) {
+  return "real[" + cells::realText(CellRef::borrow(const_cast<Cell*>(real))) + "]";
+}
+
+std::string blobSource(const Cell* blob) {
+  std::string out = "init[";
+  for (char c : cells::blobPayload(blob)) {
+    switch (c) {
+      case '\n': out += "[p]"; break;
+      case '[': out += "[q]"; break;
+      case ']': out += "[r]"; break;
+      case '\0': out += '\n'; break;
+      default: out += c;
+    }
+  }
+  return out + "]";
+}
+
+std::string textValue(const Cell* text) {
+  std::uint64_t extent = cells::extentField(text);
+  if (extent == 0 || extent > 999) return "()";
+  std::string_view bytes = cells::atomBytesOf(text);
+  std::string_view content = bytes.substr(1, bytes.size() >= 2 ? bytes.size() - 2 : 0);
+  const auto& map = cells::codeMap();
+  std::string out;
+  for (char raw : content) {
+    unsigned char c = static_cast<unsigned char>(raw);
+    if (c == 0) c = '\n';
+    else if (c == '\n') c = 0;
+    std::string piece = std::to_string(static_cast<int>(static_cast<signed char>(c)));
+    if (c < 32 || c > 126) {
+      auto it = map.find(piece);
+      if (it != map.end()) piece = it->second;
+    }
+    out += piece;
+    if (out.size() > 999) return "()";
+  }
+  return out;
+}
+
+class Printer {
+ public:
+  explicit Printer(bool source) : source_(source) {}
+
+  std::string run(Cell* term) {
+    print(term);
+    return assemble();
+  }
+
+ private:
+  struct Insert {
+    std::size_t position;
+    std::size_t order;
+    char byte;
+  };
+
+  Piece print(Cell* c) {
+    if (cells::isAtomCell(c)) {
+      std::string text = source_ ? atomSource(c) : atomValue(c);
+      out_ += text;
+      return describe(text);
+    }
+    std::size_t start = out_.size();
+    Piece l = print(cells::leftOf(c));
+    std::size_t leftEnd = out_.size();
+    Piece r = print(cells::rightOf(c));
+    Join join = source_ ? sourceJoin(l, r) : valueJoin(l, r);
+    return apply(join, l, r, start, leftEnd);
+  }
+
+  std::string atomSource(const Cell* c) {
+    unsigned char b = cells::firstByteOf(c);
+    if (b == 0 || b == ')' || b == ']') return "()";
+    if (b == ' ') return realSource(c);
+    if (b == '(') return blobSource(c);
+    return std::string(cells::atomBytesOf(c));
+  }
+
+  std::string atomValue(const Cell* c) {
+    unsigned char b = cells::firstByteOf(c);
+    if (b == '(' || b == ' ' || b == 0 || b == ')' || b == ']' || b < 32 || b >= 127) return "()";
+    if (b != '[') return std::string(cells::atomBytesOf(c));
+    return textValue(c);
+  }
+
+  static Join sourceJoin(const Piece& l, const Piece& r) {
+    if (isOpenGroup(l)) return Join::Reopen;
+    if (r.bracketWhole) return Join::Glue;
+    ByteClass rc = classOf(r.first);
+    if (r.length >= 2 && (!r.uniform || rc == ByteClass::Other)) return Join::Group;
+    if (r.length == 0 || l.length == 0) return Join::Glue;
+    ByteClass ec = classOf(l.last);
+    if ((ec == ByteClass::Letter && rc == ByteClass::Letter) ||
+        (ec == ByteClass::Digit && rc == ByteClass::Digit)) {
+      return Join::Group;
+    }
+    return Join::Glue;
+  }
+
+  static Join valueJoin(const Piece& l, const Piece& r) {
+    if (l.length != 0 && l.first != '(' && l.last != 0 && isTightByte(l.last)) {
+      bool oneTight = r.length == 1 && r.first != 0 && isTightByte(r.first);
+      bool wordStart = r.length != 0 && classOf(r.first) != ByteClass::Other;
+      if (oneTight || wordStart) return Join::Glue;
+    }
+    return isOpenGroup(l) ? Join::Reopen : Join::Group;
+  }
+
+  Piece apply(Join join, const Piece& l, const Piece& r, std::size_t start, std::size_t leftEnd) {
+    Piece p;
+    switch (join) {
+      case Join::Glue:
+        if (l.length == 0) return r;
+        if (r.length == 0) return l;
+        p.length = l.length + r.length;
+        p.first = l.first;
+        p.second = l.length >= 2 ? l.second : r.first;
+        p.last = r.last;
+        p.uniform = l.uniform && r.uniform && classOf(l.first) == classOf(r.first);
+        return p;
+      case Join::Reopen:
+        drops_.push_back(leftEnd - 1);  // L's closing parenthesis
+        insert(leftEnd, ' ');
+        out_ += ')';
+        p.length = l.length + r.length + 1;
+        p.second = l.second;
+        break;
+      case Join::Group:
+        insert(start, '(');
+        insert(leftEnd, ' ');
+        out_ += ')';
+        p.length = l.length + r.length + 3;
+        p.second = l.length != 0 ? l.first : ' ';
+        break;
+    }
+    p.first = '(';
+    p.last = ')';
+    p.uniform = (l.length == 0 || (l.uniform && classOf(l.first) == ByteClass::Other)) &&
+                (r.length == 0 || (r.uniform && classOf(r.first) == ByteClass::Other));
+    return p;
+  }
+
+  void insert(std::size_t position, char byte) {
+    inserts_.push_back({position, inserts_.size(), byte});
+  }
+
+  // Merges the recorded inserts and drops into the buffer. At one position an insert recorded
+  // later belongs to an enclosing Pair, so it comes first.
+  std::string assemble() {
+    std::sort(inserts_.begin(), inserts_.end(), [](const Insert& a, const Insert& b) {
+      return a.position != b.position ? a.position < b.position : a.order > b.order;
+    });
+    std::sort(drops_.begin(), drops_.end());
+    std::string result;
+    result.reserve(out_.size() + inserts_.size());
+    std::size_t ins = 0, drop = 0;
+    for (std::size_t i = 0; i <= out_.size(); ++i) {
+      while (ins < inserts_.size() && inserts_[ins].position == i) result += inserts_[ins++].byte;
+      if (i == out_.size()) break;
+      if (drop < drops_.size() && drops_[drop] == i) {
+        ++drop;
+        continue;
+      }
+      result += out_[i];
+    }
+    return result;
+  }
+
+  bool source_;
+  std::string out_;
+  std::vector<Insert> inserts_;
+  std::vector<std::size_t> drops_;
+};
+
+}  // namespace
+
+std::string showSource(const CellRef& term) { return Printer(true).run(term.get()); }
+
+std::string showValue(const CellRef& term) { return Printer(false).run(term.get()); }
+
+}  // namespace vorn::eval

@@ -1,0 +1,327 @@
+// The reducer: an abstract machine whose state is the Pair (K R) of a continuation and the term
+// under evaluation. `step` decides what to evaluate next; `rewrite` applies one rule of the
+// rewrite table to a saturated application.
+//
+// Rules for anyone editing this file:
+// 1. The Machine owns its two halves (k, r). Borrowed Cell* taken from r stay valid only while r
+//    (or another reference) holds them: take a CellRef before replacing r.
+// 2. Only a Cell's reference count and its analysis cache ever change; a rewrite builds new Pairs
+//    and shares every subtree it does not change.
+// 3. The global table is written in two places only: memoising a parameterless definition (the
+//    marker Pair while it is evaluated, the value when it is done).
+// 4. Continuations are I or ((B K') g); frames g are (T y), a function x, or a lambda ((\ c) body).
+#include "eval/reducer.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "builtins/table.h"
+#include "eval/analysis.h"
+#include "eval/combinators.h"
+#include "eval/data_rules.h"
+#include "front/globals.h"
+
+namespace vorn::eval {
+
+using cells::Cell;
+using cells::firstByteOf;
+using cells::isAtomCell;
+using cells::leftOf;
+using cells::makePair;
+using cells::rightOf;
+
+namespace {
+
+struct Machine {
+  CellRef k;
+  CellRef r;
+  bool stopped = false;  // a builtin or the reducer ended the evaluation early
+};
+
+Machine split(CellRef state) {
+  CORE_ASSERT(!isAtomCell(state.get()));
+  return {cells::left(state), cells::right(state), false};
+}
+
+bool isIdentityContinuation(const Cell* k) { return isAtomCell(k) && firstByteOf(k) == 'I'; }
+
+bool isMarkerAtom(const Cell* c) {
+  return isAtomCell(c) && (firstByteOf(c) == ')' || firstByteOf(c) == ']');
+}
+
+// A builtin result that ends the whole evaluation: a Pair headed by a marker Atom.
+bool endsEvaluation(const Cell* c) { return !isAtomCell(c) && isMarkerAtom(leftOf(c)); }
+
+bool isFinal(const Machine& m) {
+  return m.stopped || (isIdentityContinuation(m.k.get()) && isValue(m.r.get()));
+}
+
+// Drops the continuation: `result` is the result of the whole evaluation.
+void stopWith(Machine& m, CellRef result) {
+  m.k = combinators().I;
+  m.r = std::move(result);
+  m.stopped = true;
+}
+
+// K := ((B K) frame); R := next.
+void pushFrame(Machine& m, CellRef frame, CellRef next) {
+  m.k = makePair(makePair(combinators().B, std::move(m.k)), std::move(frame));
+  m.r = std::move(next);
+}
+
+// R = (x y): evaluate x first, y waiting in a (T y) frame.
+void evaluateFunctionFirst(Machine& m) {
+  CellRef x = cells::left(m.r);
+  CellRef y = cells::right(m.r);
+  pushFrame(m, makePair(combinators().T, std::move(y)), std::move(x));
+}
+
+// R = (x y) with x done: evaluate y, then apply x to it.
+void evaluateArgument(Machine& m) {
+  CellRef x = cells::left(m.r);
+  CellRef y = cells::right(m.r);
+  pushFrame(m, std::move(x), std::move(y));
+}
+
+// K = ((B K') g) and R a value: continue with K' and (g R).
+void resumeFrame(Machine& m) {
+  Cell* k = m.k.get();
+  CORE_ASSERT(!isAtomCell(k));
+  Cell* bk = leftOf(k);
+  CORE_ASSERT(!isAtomCell(bk));
+  CellRef outer = CellRef::borrow(rightOf(bk));
+  CellRef frame = CellRef::borrow(rightOf(k));
+  m.r = makePair(std::move(frame), std::move(m.r));
+  m.k = std::move(outer);
+}
+
+// A (T y) frame on top of K: returns y, or nullptr.
+Cell* pendingArgument(const Cell* k) {
+  if (isAtomCell(k)) return nullptr;
+  Cell* bk = leftOf(k);
+  Cell* frame = rightOf(k);
+  if (isAtomCell(bk) || !cells::isOneByteAtom(leftOf(bk), 'B')) return nullptr;
+  if (isAtomCell(frame) || !cells::isOneByteAtom(leftOf(frame), 'T')) return nullptr;
+  return rightOf(frame);
+}
+
+void rewriteMachine(Machine& m);
+
+// A lazy head waiting for n more arguments takes them from the frames (T y1) ... (T yn) on top of
+// the continuation, unevaluated. Returns false when fewer than n are pending.
+bool takePendingArguments(Machine& m, int n) {
+  Cell* k = m.k.get();
+  for (int i = 0; i < n; ++i) {
+    if (pendingArgument(k) == nullptr) return false;
+    k = rightOf(leftOf(k));
+  }
+  for (int i = 0; i < n; ++i) {
+    CellRef y = CellRef::borrow(pendingArgument(m.k.get()));
+    CellRef outer = CellRef::borrow(rightOf(leftOf(m.k.get())));
+    m.r = makePair(std::move(m.r), std::move(y));
+    m.k = std::move(outer);
+  }
+  return true;
+}
+
+void stepMachine(Machine& m) {
+  Cell* r = m.r.get();
+  if (isValue(r)) return resumeFrame(m);
+  int n = arity(r);
+  if (n < 0) return evaluateFunctionFirst(m);  // over-saturated: the function part first
+  if (n == 0) {
+    if (hasLazyHead(r)) return rewriteMachine(m);
+    if (!cells::isTextClassCell(r) && cells::redexFlag(r)) {
+      if (binderKind(r) == BinderKind::Binding) {  // ((({ c) e) body): e first, strictly
+        Cell* head = leftOf(r);
+        CellRef e = CellRef::borrow(rightOf(head));
+        if (isValue(e)) return rewriteMachine(m);
+        CellRef binder = CellRef::borrow(rightOf(leftOf(head)));
+        CellRef lambda = makePair(makePair(combinators().Lambda, std::move(binder)),
+                                  CellRef::borrow(rightOf(r)));
+        return pushFrame(m, std::move(lambda), std::move(e));
+      }
+      Cell* x = leftOf(r);
+      if (!cells::isTextClassCell(x) && cells::redexFlag(x)) return evaluateFunctionFirst(m);
+      return evaluateArgument(m);
+    }
+    return rewriteMachine(m);
+  }
+  if (hasLazyHead(r) && takePendingArguments(m, n)) return rewriteMachine(m);
+  if (!isValue(leftOf(r))) return evaluateFunctionFirst(m);
+  evaluateArgument(m);
+}
+
+// ---- rewrite ---------------------------------------------------------------------------------
+
+constexpr int kMaxArguments = 12;
+
+struct Redex {
+  Cell* head;
+  std::array<Cell*, kMaxArguments> args;  // a1 .. ak in application order, borrowed from R
+  int count = 0;
+};
+
+Redex unwind(Cell* r) {
+  Redex redex{};
+  Cell* c = r;
+  while (!isAtomCell(c) && !cells::isTextClassCell(c)) {
+    CORE_ASSERT(redex.count < kMaxArguments);
+    redex.args[redex.count++] = rightOf(c);
+    c = leftOf(c);
+  }
+  redex.head = c;
+  for (int i = 0, j = redex.count - 1; i < j; ++i, --j) std::swap(redex.args[i], redex.args[j]);
+  return redex;
+}
+
+CellRef arg(const Redex& redex, int i) { return CellRef::borrow(redex.args[i]); }
+
+// The Atom of a marker byte followed by a name.
+CellRef markerAtom(char marker, std::string_view name) {
+  std::string bytes;
+  bytes.reserve(name.size() + 1);
+  bytes += marker;
+  bytes.append(name);
+  return CellRef(bytes);
+}
+
+char letterOf(const Cell* binder) { return static_cast<char>(firstByteOf(binder)); }
+
+// Rule 1: a builtin is called with the whole redex; a marker-headed result ends the evaluation.
+void callBuiltin(Machine& m, const builtins::Builtin& builtin) {
+  CellRef result = builtin.entry(std::move(m.r));
+  if (endsEvaluation(result.get())) return stopWith(m, std::move(result));
+  m.r = std::move(result);
+}
+
+// Rule 9 without binders: a parameterless definition is evaluated once and memoised.
+void useParameterless(Machine& m, std::string_view name, const CellRef& definition) {
+  Cell* d = definition.get();
+  if (isValue(d) || front::recomputeSet().count(name) != 0) {
+    m.r = definition;
+    return;
+  }
+  if (!isAtomCell(d) && isAtomCell(leftOf(d)) && firstByteOf(leftOf(d)) == ')') {
+    return stopWith(m, markerAtom(')', name));  // needed while being evaluated
+  }
+  CellRef marked = makePair(markerAtom(')', name), definition);
+  front::globalTable()[std::string(name)] = marked;
+  m.r = std::move(marked);
+}
+
+// Rule 9: a defined name; binders are substituted by the arguments in order.
+void useDefinition(Machine& m, std::string_view name, const Redex& redex) {
+  CellRef definition = front::globalTable().find(name)->second;
+  CellRef body = definition;
+  int binders = 0;
+  std::array<char, kMaxArguments> letters{};
+  while (binderKind(body.get()) == BinderKind::Lambda) {
+    CORE_ASSERT(binders < redex.count);
+    letters[binders++] = letterOf(rightOf(leftOf(body.get())));
+    body = cells::right(body);
+  }
+  if (binders == 0) return useParameterless(m, name, definition);
+  CORE_ASSERT(binders == redex.count);
+  for (int i = 0; i < binders; ++i) body = substitute(body, arg(redex, i), letters[i]);
+  m.r = std::move(body);
+}
+
+// Rule 8: the value v of the parameterless definition N is stored in place of its marker.
+void completeMemo(Machine& m, const Redex& redex) {
+  std::string name(cells::atomBytesOf(redex.head).substr(1));
+  auto& table = front::globalTable();
+  CORE_ASSERT(table.count(name) != 0);
+  CORE_ASSERT(front::recomputeSet().count(name) == 0);
+  CellRef v = arg(redex, 0);
+  CORE_ASSERT(isValue(v));
+  // A lambda is wrapped as (B I) v so the stored definition keeps its recorded arity of 0.
+  if (binderKind(v.get()) == BinderKind::Lambda) {
+    const Combinators& c = combinators();
+    v = makePair(makePair(c.B, c.I), std::move(v));
+  }
+  table[name] = v;
+  m.r = std::move(v);
+}
+
+void rewriteMachine(Machine& m) {
+  Cell* r = m.r.get();
+  CORE_ASSERT(!cells::isTextClassCell(r));
+  CORE_ASSERT(arity(r) == 0);
+  CORE_ASSERT(variableSet(r) == 0);
+  Redex redex = unwind(r);
+  Cell* h = redex.head;
+  std::string_view s = cells::atomBytesOf(h);
+  unsigned char first = firstByteOf(h);
+
+  // Rule 1 comes before anything else holds the redex, so a builtin can tell whether its
+  // arguments are shared.
+  if (!s.empty()) {
+    auto& table = builtins::builtinTable();
+    auto builtin = table.find(s);
+    if (builtin != table.end()) return callBuiltin(m, builtin->second);  // rule 1
+  }
+  CellRef hold = m.r;  // keeps the borrowed arguments alive while m.r is replaced
+  if (s == "{") {  // rule 2: { c e body
+    CellRef e = arg(redex, 1);
+    if (!isValue(e)) {
+      CellRef lambda = makePair(makePair(combinators().Lambda, arg(redex, 0)), arg(redex, 2));
+      return pushFrame(m, std::move(lambda), std::move(e));
+    }
+    m.r = substitute(arg(redex, 2), e, letterOf(redex.args[0]));
+    return;
+  }
+  if (s == "\\") {  // rule 3: \ c body a
+    m.r = substitute(arg(redex, 1), arg(redex, 2), letterOf(redex.args[0]));
+    return;
+  }
+  if (first >= '0' && first <= '9') {  // rule 4: n a
+    m.r = applyNumber(h, arg(redex, 0));
+    return;
+  }
+  if (cells::isTextClassCell(h)) {  // rule 5: t a
+    m.r = applyText(h, arg(redex, 0));
+    return;
+  }
+  if (first == '(') {  // rule 6: a blob applied to anything
+    m.r = applyBlob(h);
+    return;
+  }
+  if (first == ' ') {  // rule 7: r a
+    m.r = applyReal(h, arg(redex, 0));
+    return;
+  }
+  if (first == ')') return completeMemo(m, redex);  // rule 8
+  if (!s.empty() && front::findGlobal(s) != nullptr) return useDefinition(m, s, redex);  // rule 9
+  stopWith(m, markerAtom(']', s));  // rule 10: the missing-name marker
+}
+
+CellRef join(Machine m) { return makePair(std::move(m.k), std::move(m.r)); }
+
+}  // namespace
+
+CellRef evaluate(CellRef term) {
+  resetCombinators();
+  return runMachine(makePair(combinators().I, std::move(term)));
+}
+
+CellRef runMachine(CellRef state) {
+  Machine m = split(std::move(state));
+  while (!isFinal(m)) stepMachine(m);
+  return std::move(m.r);
+}
+
+CellRef step(CellRef state) {
+  Machine m = split(std::move(state));
+  stepMachine(m);
+  return join(std::move(m));
+}
+
+CellRef rewrite(CellRef state) {
+  Machine m = split(std::move(state));
+  rewriteMachine(m);
+  return join(std::move(m));
+}
+
+}  // namespace vorn::eval
