@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD ?= build
 SANBUILD ?= build-san
-EXAMPLE ?= examples/answer.vn
+EXAMPLE ?= examples/hello.vn
 
 .PHONY: all build run test test-release test-sanitize bench clean
 

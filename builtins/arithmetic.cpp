@@ -166,14 +166,6 @@ double realOperation(Op op, double x, double y) {
 
 constexpr double kLargestPowerDigits = 67108864.0;  // 2^26
 
-// Roughly log10 |value|, from its leading digits and its length.
-double decimalLog(const BigInt& value) {
-  std::string digits = value.abs().digits();
-  std::size_t lead = std::min<std::size_t>(digits.size(), 15);
-  return std::log10(std::strtod(digits.substr(0, lead).c_str(), nullptr)) +
-         static_cast<double>(digits.size() - lead);
-}
-
 std::optional<BigInt> integerPower(const BigInt& base, const BigInt& exponent) {
   bool oddExponent = exponent.isOdd();
   if (exponent.isNegative()) {
@@ -189,7 +181,7 @@ std::optional<BigInt> integerPower(const BigInt& base, const BigInt& exponent) {
     return BigInt(base.isNegative() && oddExponent ? -1 : 1);
   }
   std::optional<std::int64_t> e = exponent.toInt64();
-  if (!e || static_cast<double>(*e) * decimalLog(base) > kLargestPowerDigits) return std::nullopt;
+  if (!e || static_cast<double>(*e) * base.decimalLog() > kLargestPowerDigits) return std::nullopt;
   return BigInt::power(base, static_cast<std::uint64_t>(*e));
 }
 
@@ -300,6 +292,16 @@ CellRef ordering(CellRef node, bool wantLess) {
   return truthResult(wantLess ? *order < 0 : *order >= 0);
 }
 
+// The canonical text of a number: a digit Atom's own bytes (every one is canonical), or the text
+// of a bit list's bit string, kept in `held`.
+std::optional<std::string_view> canonicalText(Cell* value, std::string& held) {
+  if (cells::isAtomCell(value)) return cells::atomBytesOf(value);
+  std::optional<std::string> text = cells::integerText(CellRef::borrow(value));
+  if (!text) return std::nullopt;
+  held = std::move(*text);
+  return std::string_view(held);
+}
+
 // same: K, H, or nothing for Z.
 std::optional<bool> sameValues(Cell* a, Cell* b) {
   if (a == b) return true;
@@ -311,8 +313,8 @@ std::optional<bool> sameValues(Cell* a, Cell* b) {
       return cells::realValue(a) == cells::realValue(b);  // false for a NaN, true for 0.0 and -0.0
     case 'i':
     case 'o': {
-      std::optional<std::string> x = cells::integerText(CellRef::borrow(a));
-      std::optional<std::string> y = cells::integerText(CellRef::borrow(b));
+      std::string heldX, heldY;
+      std::optional<std::string_view> x = canonicalText(a, heldX), y = canonicalText(b, heldY);
       if (!x || !y) return std::nullopt;
       return *x == *y;
     }

@@ -3,7 +3,7 @@
 #include "cells/bignum.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cmath>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -29,7 +29,7 @@ LimbBuffer& LimbBuffer::operator=(const LimbBuffer& other) {
 
 LimbBuffer& LimbBuffer::operator=(LimbBuffer&& other) noexcept {
   if (this == &other) return *this;
-  if (!isInline()) std::free(data_);
+  if (!isInline()) ::operator delete(data_);
   if (other.isInline()) {
     data_ = inline_;
     capacity_ = kInline;
@@ -46,16 +46,15 @@ LimbBuffer& LimbBuffer::operator=(LimbBuffer&& other) noexcept {
 }
 
 LimbBuffer::~LimbBuffer() {
-  if (!isInline()) std::free(data_);
+  if (!isInline()) ::operator delete(data_);
 }
 
 void LimbBuffer::reserve(std::size_t n) {
   if (n <= capacity_) return;
   std::size_t grown = std::max(n, capacity_ * 2);
-  auto* fresh = static_cast<Limb*>(std::malloc(grown * sizeof(Limb)));
-  CORE_ASSERT(fresh != nullptr);
+  auto* fresh = static_cast<Limb*>(::operator new(grown * sizeof(Limb)));
   if (size_ != 0) std::memcpy(fresh, data_, size_ * sizeof(Limb));
-  if (!isInline()) std::free(data_);
+  if (!isInline()) ::operator delete(data_);
   data_ = fresh;
   capacity_ = grown;
 }
@@ -394,13 +393,19 @@ void divideRecursive(const Limb* u, std::size_t nu, const Limb* v, std::size_t n
 
 // ---- BigInt ---------------------------------------------------------------------------------
 
-BigInt::BigInt(std::int64_t value) {
-  std::uint64_t magnitudeValue = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  *this = fromUnsigned(magnitudeValue);
-  negative_ = value < 0;
+namespace {
+
+// The value of at most four limbs (below 10^36) as one 128-bit number.
+unsigned __int128 toWide(const LimbBuffer& limbs) {
+  CORE_ASSERT(limbs.size() <= 4);
+  unsigned __int128 v = 0;
+  for (std::size_t i = limbs.size(); i-- > 0;) v = v * kBase + limbs[i];
+  return v;
 }
 
-BigInt BigInt::fromUnsigned(std::uint64_t value) {
+}  // namespace
+
+BigInt BigInt::fromWide(unsigned __int128 value) {
   BigInt result;
   while (value != 0) {
     result.limbs_.resize(result.limbs_.size() + 1);
@@ -409,6 +414,14 @@ BigInt BigInt::fromUnsigned(std::uint64_t value) {
   }
   return result;
 }
+
+BigInt::BigInt(std::int64_t value) {
+  std::uint64_t magnitudeValue = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  *this = fromUnsigned(magnitudeValue);
+  negative_ = value < 0;
+}
+
+BigInt BigInt::fromUnsigned(std::uint64_t value) { return fromWide(value); }
 
 std::optional<BigInt> BigInt::fromDigits(std::string_view digits, bool negative) {
   if (digits.empty()) return std::nullopt;
@@ -488,6 +501,14 @@ std::size_t BigInt::digitCount() const {
   return n;
 }
 
+double BigInt::decimalLog() const {
+  std::size_t n = limbs_.size();
+  if (n == 0) return 0;
+  double top = limbs_[n - 1];
+  if (n > 1) top += limbs_[n - 2] / static_cast<double>(kBase);
+  return std::log10(top) + static_cast<double>((n - 1) * kLimbDigits);
+}
+
 BigInt BigInt::negated() const {
   BigInt result = *this;
   if (!result.isZero()) result.negative_ = !negative_;
@@ -545,15 +566,20 @@ BigInt operator*(const BigInt& a, const BigInt& b) {
   if (a.isZero() || b.isZero()) return result;
   std::size_t na = a.limbs_.size(), nb = b.limbs_.size();
   result.limbs_.resize(na + nb);
-  if (na <= 2 && nb <= 2) {
-    // Up to 36 digits: one 128-bit product, no scratch memory.
-    unsigned __int128 x = a.limbs_[0] + (na > 1 ? static_cast<unsigned __int128>(a.limbs_[1]) * kBase : 0);
-    unsigned __int128 y = b.limbs_[0] + (nb > 1 ? static_cast<unsigned __int128>(b.limbs_[1]) * kBase : 0);
-    unsigned __int128 p = x * y;
+  if (na + nb <= 4) {
+    // Products below 10^36 fit one 128-bit multiplication: no scratch memory.
+    unsigned __int128 p = toWide(a.limbs_) * toWide(b.limbs_);
     for (std::size_t i = 0; i < na + nb; ++i) {
       result.limbs_[i] = static_cast<Limb>(p % kBase);
       p /= kBase;
     }
+  } else if (na == 1 || nb == 1) {
+    // One limb times many: scaled in place, no scratch memory.
+    const BigInt& many = na == 1 ? b : a;
+    Limb factor = na == 1 ? a.limbs_[0] : b.limbs_[0];
+    std::size_t n = many.limbs_.size();
+    std::copy(many.limbs_.data(), many.limbs_.data() + n, result.limbs_.data());
+    result.limbs_[n] = multiplyBySmall(result.limbs_.data(), n, factor);
   } else {
     multiplySpans(result.limbs_.data(), a.limbs_.data(), na, b.limbs_.data(), nb);
   }
@@ -578,6 +604,11 @@ void BigInt::divideMagnitudes(const BigInt& a, const BigInt& b, BigInt& quotient
   } else if (nb == 1) {
     q = a.abs();
     r = fromUnsigned(q.divideBySmall(b.limbs_[0]));
+  } else if (na <= 4) {
+    // Below 10^36 both fit 128 bits: one machine division, no scratch memory.
+    unsigned __int128 x = toWide(a.limbs_), y = toWide(b.limbs_);
+    q = fromWide(x / y);
+    r = fromWide(x % y);
   } else {
     q.limbs_.resize(na - nb + 1);
     r.limbs_.resize(nb);

@@ -1,6 +1,6 @@
 // Exact signed integers of any size, kept as little-endian limbs of nine decimal digits each, so
-// that the decimal texts of integer Atoms convert in and out in linear time. Values of up to four
-// limbs (36 digits) keep their limbs inline: small arithmetic touches no heap. Large products use
+// that the decimal texts of integer Atoms convert in and out in linear time. Values of up to six
+// limbs (54 digits) keep their limbs inline: small arithmetic touches no heap. Large products use
 // Karatsuba and large quotients a recursive division, so neither grows quadratically.
 #pragma once
 
@@ -37,7 +37,7 @@ class LimbBuffer {
   void trim();
 
  private:
-  static constexpr std::size_t kInline = 4;
+  static constexpr std::size_t kInline = 6;
   void reserve(std::size_t n);
   bool isInline() const { return data_ == inline_; }
 
@@ -56,6 +56,7 @@ class BigInt {
   BigInt() = default;  // zero
   explicit BigInt(std::int64_t value);
   static BigInt fromUnsigned(std::uint64_t value);
+  static BigInt fromWide(unsigned __int128 value);
   // The number whose magnitude has these decimal digits (leading zeros allowed, at least one
   // digit); nothing when a byte is not a digit.
   static std::optional<BigInt> fromDigits(std::string_view digits, bool negative);
@@ -76,6 +77,8 @@ class BigInt {
   void writeDigits(char* out) const;
   // Number of decimal digits of the magnitude (1 for zero).
   std::size_t digitCount() const;
+  // log10 of the magnitude, to about nine significant digits (0 for zero).
+  double decimalLog() const;
 
   BigInt negated() const;
   BigInt abs() const;

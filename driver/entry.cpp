@@ -26,6 +26,8 @@ void printStartReport(const char* path) {
 }
 
 int printReport(const ErrorReport& report) {
+  // What the program wrote before it failed comes out before the report, not after it.
+  std::fflush(stdout);
   std::string text = "\033[m" + displayForm(formatReport(report));
   std::fwrite(text.data(), 1, text.size(), stderr);
   return kFailureStatus;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <limits>
 #include <random>
 #include <string>
@@ -14,6 +16,20 @@
 #include "cells/real.h"
 #include "cells/text.h"
 #include "tests/support/decimal_reference.h"
+
+// Every operator new in this test program is counted, so a test can show that a call needs no
+// heap memory besides its Cells (which come from malloc through the Cell allocator).
+namespace {
+long gHeapAllocations = 0;
+}
+
+void* operator new(std::size_t bytes) {
+  ++gHeapAllocations;
+  if (void* block = std::malloc(bytes == 0 ? 1 : bytes)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace vorn::builtins {
 namespace {
@@ -571,6 +587,47 @@ TEST(Arithmetic, EntriesConsumeTheirNodeAndLeakNothing) {
     CellRef result = call(op, B("abc"));
   }
   EXPECT_EQ(cells::liveCellBlocks(), before);
+}
+
+TEST(Arithmetic, SmallIntegersNeedNoHeapBeyondTheirCells) {
+  struct Case {
+    const char* op;
+    const char* a;
+    const char* b;
+  } cases[] = {
+      {"plus", "999999999999999999", "1"},
+      {"plus", "0123456789012345678", "98765432109876543"},
+      {"dash", "5", "0999999999999999999"},
+      {"mult", "999999999999999999", "0999999999999999999"},
+      {"mult", "123456789012345678901234567", "987654321"},
+      {"over", "0999999999999999999999999999999999999", "123456789012345678"},
+      {"over", "999999999999999999", "07"},
+      {"cent", "0999999999999999999999999999999999999", "123456789012345678"},
+      {"cent", "123456789012345678", "0987654321"},
+      {"powa", "0123456789", "4"},
+      {"powa", "07", "41"},
+      {"less", "0999999999999999999", "0999999999999999998"},
+      {"gteq", "999999999999999999", "999999999999999998"},
+      {"same", "0999999999999999999", "0999999999999999999"},
+      {"diff", "999999999999999999", "999999999999999998"},
+  };
+  // The Cell store's work list for freeing grows once, on first use; that is not the call's.
+  call("plus", I("1"), I("2"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.op);
+    const Builtin& builtin = builtinTable().at(c.op);
+    CellRef node = cells::nest3(CellRef(c.op), CellRef(c.a), CellRef(c.b));
+    long before = gHeapAllocations;
+    CellRef result = builtin.entry(std::move(node));
+    EXPECT_EQ(gHeapAllocations, before);
+    EXPECT_NE(bytesOf(result), "Z");
+  }
+  for (const char* op : {"wave", "buck"}) {
+    CellRef node = makePair(CellRef(op), CellRef("0999999999999999999"));
+    long before = gHeapAllocations;
+    CellRef result = builtinTable().at(op).entry(std::move(node));
+    EXPECT_EQ(gHeapAllocations, before) << op;
+  }
 }
 
 TEST(Table, ArithmeticRowsAreBuilt) {

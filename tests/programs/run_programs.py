@@ -17,7 +17,8 @@ each opened by a line "--- section":
 A section's content is every line between its marker and the next marker; a section whose
 content is followed by a line "--- end" has no final newline (the newline before the marker is
 dropped). In stdout, stderr and path, <ESC> stands for the escape byte, <NUL> for a zero byte and
-<HEX:xx> for any byte. vorn runs in a fresh scratch folder, where $VORN_CASE_DIR also points.
+<HEX:xx> for any byte. vorn runs in a fresh scratch folder, where $VORN_CASE_DIR also points;
+$VORN_SOURCE_DIR is the source tree, so a setup can copy a program from examples/.
 """
 import os
 import re
@@ -26,6 +27,7 @@ import sys
 import tempfile
 
 TIMEOUT = float(os.environ.get("VORN_CASE_TIMEOUT", "120"))
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
 def parse(path):
@@ -68,7 +70,7 @@ def run_case(binary, case):
         program = os.path.join(scratch, "program.vn")
         with open(program, "wb") as f:
             f.write(s.get("program", b""))
-        env = dict(os.environ, VORN_CASE_DIR=scratch)
+        env = dict(os.environ, VORN_CASE_DIR=scratch, VORN_SOURCE_DIR=SOURCE_DIR)
         if "setup" in s:
             subprocess.run(s["setup"].decode(), shell=True, cwd=scratch, env=env, check=True)
         args = [a.decode() for a in s.get("args", b"").split(b"\n") if a != b""]

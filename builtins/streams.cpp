@@ -1,0 +1,424 @@
+// Streams and files: fopen fdopen fclose fflush feof ferror clearerr fgetc getc getchar fgets
+// fputc putc putchar fputs puts fread fwrite fseek ftell rewind fgetpos fsetpos fileno setbuf
+// ungetc perror remove rename tmpfile tmpnam stdout stderr, and read write on descriptors.
+//
+// Streams are the C library's FILE pointers, handed to programs as integer addresses; buffers and
+// strings are integer addresses too, or the bytes of a text or blob Atom. Each binding reads its
+// arguments first to last, calls the library and makes the result. Where the library would crash
+// on an argument a program easily gets wrong (the null stream a failed fopen returns, a null
+// string), the binding refuses it instead: the failure value of the call, errno EINVAL.
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include "builtins/convention.h"
+#include "cells/integer.h"
+#include "cells/text.h"
+
+namespace vorn::builtins {
+
+namespace {
+
+// ---- Conversions ----------------------------------------------------------------------------
+
+std::FILE* asStream(std::int64_t value) {
+  return reinterpret_cast<std::FILE*>(static_cast<std::uintptr_t>(value));
+}
+
+char* asBuffer(std::int64_t value) { return reinterpret_cast<char*>(static_cast<std::uintptr_t>(value)); }
+
+// A C parameter of type int receives the low 32 bits of the value.
+int asInt(std::int64_t value) { return static_cast<int>(static_cast<std::uint32_t>(value)); }
+
+// The result of a call refused before it reached the library.
+CellRef refused(CellRef failure) {
+  errno = EINVAL;
+  return failure;
+}
+
+// How many bytes an address-or-text argument can supply: a blob its payload, a text its bytes
+// with the brackets; both are followed by a NUL, which may be read too. An integer address has
+// no known extent.
+std::optional<std::size_t> knownExtent(Cell* value) {
+  switch (cells::valueKind(value)) {
+    case 'a':
+      return cells::blobPayloadLength(value) + 1;
+    case 'u':
+      if (cells::isAtomCell(value)) return cells::atomSizeOf(value) + 1;
+      return cells::textBytes(CellRef::borrow(value)).size() + 2 + 1;
+    default:
+      return std::nullopt;
+  }
+}
+
+// size * count in bytes, or nothing when the product does not fit a size_t.
+std::optional<std::size_t> totalBytes(std::size_t size, std::size_t count) {
+  if (size != 0 && count > SIZE_MAX / size) return std::nullopt;
+  return size * count;
+}
+
+// ---- Shapes shared by several bindings -------------------------------------------------------
+
+// One integer stream argument and a signed integer result.
+template <typename Call>
+CellRef streamToInteger(const CellRef& node, Call call) {
+  Args args(node, 1);
+  std::int64_t stream = 0;
+  if (!readInteger(args[0], stream)) return wrongType();
+  if (stream == 0) return refused(signedResult(EOF));
+  return signedResult(call(asStream(stream)));
+}
+
+// One integer stream argument and no result.
+template <typename Call>
+CellRef streamToDone(const CellRef& node, Call call) {
+  Args args(node, 1);
+  std::int64_t stream = 0;
+  if (!readInteger(args[0], stream)) return wrongType();
+  if (stream == 0) return refused(doneResult());
+  call(asStream(stream));
+  return doneResult();
+}
+
+// A character and a stream, both integers, and a signed integer result.
+template <typename Call>
+CellRef characterToStream(const CellRef& node, Call call) {
+  Args args(node, 2);
+  std::int64_t character = 0;
+  std::int64_t stream = 0;
+  if (!readInteger(args[0], character)) return wrongType();
+  if (!readInteger(args[1], stream)) return wrongType();
+  if (stream == 0) return refused(signedResult(EOF));
+  return signedResult(call(asInt(character), asStream(stream)));
+}
+
+// An address-or-text path and a signed integer result.
+template <typename Call>
+CellRef pathToInteger(const CellRef& node, Call call) {
+  Args args(node, 1);
+  PointerView path;
+  if (!readAddressOrText(args[0], path)) return wrongType();
+  return signedResult(call(path.get()));
+}
+
+// A fresh name in the temporary folder, as tmpnam promises. mkstemp reserves a name nobody holds
+// and the file is removed again, so only the name is handed out. The name is 12 bytes and its
+// NUL, so it fits the smallest name buffer a program may have sized for tmpnam.
+char* freshTemporaryName(char* buffer) {
+  static char shared[L_tmpnam];
+  char name[] = "/tmp/vXXXXXX";
+  static_assert(sizeof name <= sizeof shared);
+  int descriptor = ::mkstemp(name);
+  if (descriptor < 0) return nullptr;
+  ::close(descriptor);
+  ::unlink(name);
+  char* out = buffer != nullptr ? buffer : shared;
+  std::memcpy(out, name, sizeof name);
+  return out;
+}
+
+// The buffer size a program's setbuf buffer is taken to have: the smallest BUFSIZ a program may
+// have sized it for, so the library never writes past it.
+constexpr std::size_t kSetbufSize = 512;
+
+// A transfer count for read and write: the low 32 bits, unsigned; counts beyond INT_MAX are
+// refused, since the result could not report them.
+std::optional<unsigned> transferCount(std::int64_t count) {
+  auto low = static_cast<std::uint32_t>(count);
+  if (low > static_cast<std::uint32_t>(INT_MAX)) return std::nullopt;
+  return low;
+}
+
+}  // namespace
+
+// ---- Opening and closing --------------------------------------------------------------------
+
+CellRef ioFopen(CellRef node) {
+  Args args(node, 2);
+  PointerView path;
+  PointerView mode;
+  if (!readAddressOrText(args[0], path)) return wrongType();
+  if (!readAddressOrText(args[1], mode)) return wrongType();
+  if (path.get() == nullptr || mode.get() == nullptr) return refused(addressResult(nullptr));
+  return addressResult(std::fopen(path.get(), mode.get()));
+}
+
+CellRef ioFdopen(CellRef node) {
+  Args args(node, 2);
+  std::int64_t descriptor = 0;
+  PointerView mode;
+  if (!readInteger(args[0], descriptor)) return wrongType();
+  if (!readAddressOrText(args[1], mode)) return wrongType();
+  if (mode.get() == nullptr) return refused(addressResult(nullptr));
+  return addressResult(::fdopen(asInt(descriptor), mode.get()));
+}
+
+CellRef ioFclose(CellRef node) {
+  return streamToInteger(node, [](std::FILE* s) { return std::fclose(s); });
+}
+
+// fflush of the null stream is meaningful: it flushes every output stream.
+CellRef ioFflush(CellRef node) {
+  Args args(node, 1);
+  std::int64_t stream = 0;
+  if (!readInteger(args[0], stream)) return wrongType();
+  return signedResult(std::fflush(asStream(stream)));
+}
+
+CellRef ioTmpfile(CellRef) { return addressResult(std::tmpfile()); }
+
+CellRef ioTmpnam(CellRef node) {
+  Args args(node, 1);
+  std::int64_t buffer = 0;
+  if (!readInteger(args[0], buffer)) return wrongType();
+  return addressResult(freshTemporaryName(asBuffer(buffer)));
+}
+
+CellRef ioStdout(CellRef) { return addressResult(stdout); }
+CellRef ioStderr(CellRef) { return addressResult(stderr); }
+
+// ---- State of a stream ----------------------------------------------------------------------
+
+CellRef ioFeof(CellRef node) {
+  return streamToInteger(node, [](std::FILE* s) { return std::feof(s); });
+}
+
+CellRef ioFerror(CellRef node) {
+  return streamToInteger(node, [](std::FILE* s) { return std::ferror(s); });
+}
+
+CellRef ioClearerr(CellRef node) {
+  return streamToDone(node, [](std::FILE* s) { std::clearerr(s); });
+}
+
+CellRef ioFileno(CellRef node) {
+  return streamToInteger(node, [](std::FILE* s) { return ::fileno(s); });
+}
+
+CellRef ioSetbuf(CellRef node) {
+  Args args(node, 2);
+  std::int64_t stream = 0;
+  std::int64_t buffer = 0;
+  if (!readInteger(args[0], stream)) return wrongType();
+  if (!readInteger(args[1], buffer)) return wrongType();
+  if (stream == 0) return refused(doneResult());
+  // A null buffer makes the stream unbuffered, as setbuf does.
+  std::setvbuf(asStream(stream), asBuffer(buffer), buffer == 0 ? _IONBF : _IOFBF, kSetbufSize);
+  return doneResult();
+}
+
+// ---- Reading --------------------------------------------------------------------------------
+
+CellRef ioFgetc(CellRef node) {
+  return streamToInteger(node, [](std::FILE* s) { return std::fgetc(s); });
+}
+
+CellRef ioGetc(CellRef node) {
+  return streamToInteger(node, [](std::FILE* s) { return std::getc(s); });
+}
+
+CellRef ioGetchar(CellRef) { return signedResult(std::getchar()); }
+
+CellRef ioFgets(CellRef node) {
+  Args args(node, 3);
+  std::int64_t buffer = 0;
+  std::int64_t size = 0;
+  std::int64_t stream = 0;
+  if (!readInteger(args[0], buffer)) return wrongType();
+  if (!readInteger(args[1], size)) return wrongType();
+  if (!readInteger(args[2], stream)) return wrongType();
+  if (buffer == 0 || stream == 0) return refused(addressResult(nullptr));
+  return addressResult(std::fgets(asBuffer(buffer), asInt(size), asStream(stream)));
+}
+
+CellRef ioUngetc(CellRef node) {
+  return characterToStream(node, [](int c, std::FILE* s) { return std::ungetc(c, s); });
+}
+
+CellRef ioFread(CellRef node) {
+  Args args(node, 4);
+  std::int64_t buffer = 0;
+  std::int64_t size = 0;
+  std::int64_t count = 0;
+  std::int64_t stream = 0;
+  if (!readInteger(args[0], buffer)) return wrongType();
+  if (!readInteger(args[1], size)) return wrongType();
+  if (!readInteger(args[2], count)) return wrongType();
+  if (!readInteger(args[3], stream)) return wrongType();
+  auto itemSize = static_cast<std::size_t>(size);
+  auto items = static_cast<std::size_t>(count);
+  std::optional<std::size_t> bytes = totalBytes(itemSize, items);
+  if (stream == 0 || !bytes || (buffer == 0 && *bytes != 0)) return refused(unsignedResult(0));
+  return unsignedResult(std::fread(asBuffer(buffer), itemSize, items, asStream(stream)));
+}
+
+// ---- Writing --------------------------------------------------------------------------------
+
+CellRef ioFputc(CellRef node) {
+  return characterToStream(node, [](int c, std::FILE* s) { return std::fputc(c, s); });
+}
+
+CellRef ioPutc(CellRef node) {
+  return characterToStream(node, [](int c, std::FILE* s) { return std::putc(c, s); });
+}
+
+CellRef ioPutchar(CellRef node) {
+  Args args(node, 1);
+  std::int64_t character = 0;
+  if (!readInteger(args[0], character)) return wrongType();
+  return signedResult(std::putchar(asInt(character)));
+}
+
+// The string is an address only: a text Atom is refused.
+CellRef ioFputs(CellRef node) {
+  Args args(node, 2);
+  std::int64_t text = 0;
+  std::int64_t stream = 0;
+  if (!readInteger(args[0], text)) return wrongType();
+  if (!readInteger(args[1], stream)) return wrongType();
+  if (text == 0 || stream == 0) return refused(signedResult(EOF));
+  return signedResult(std::fputs(asBuffer(text), asStream(stream)));
+}
+
+// A text Atom prints with its brackets: the library sees the Atom's own bytes.
+CellRef ioPuts(CellRef node) {
+  Args args(node, 1);
+  PointerView text;
+  if (!readAddressOrText(args[0], text)) return wrongType();
+  if (text.get() == nullptr) return refused(signedResult(EOF));
+  return signedResult(std::puts(text.get()));
+}
+
+CellRef ioFwrite(CellRef node) {
+  Args args(node, 4);
+  PointerView data;
+  std::int64_t size = 0;
+  std::int64_t count = 0;
+  std::int64_t stream = 0;
+  if (!readAddressOrText(args[0], data)) return wrongType();
+  if (!readNatural(args[1], size)) return wrongType();
+  if (!readNatural(args[2], count)) return wrongType();
+  if (!readInteger(args[3], stream)) return wrongType();
+  auto itemSize = static_cast<std::size_t>(size);
+  auto items = static_cast<std::size_t>(count);
+  std::optional<std::size_t> bytes = totalBytes(itemSize, items);
+  std::optional<std::size_t> extent = knownExtent(args[0]);
+  bool beyondData = !bytes || (extent && *bytes > *extent) || (data.get() == nullptr && *bytes != 0);
+  if (stream == 0 || beyondData) return refused(signedResult(0));
+  return signedResult(static_cast<std::int64_t>(std::fwrite(data.get(), itemSize, items, asStream(stream))));
+}
+
+CellRef ioPerror(CellRef node) {
+  Args args(node, 1);
+  PointerView message;
+  if (!readAddressOrText(args[0], message)) return wrongType();
+  std::perror(message.get());
+  return doneResult();
+}
+
+// ---- Positioning ----------------------------------------------------------------------------
+
+// The offset is a 32-bit long: the low 32 bits of the value, sign-extended.
+CellRef ioFseek(CellRef node) {
+  Args args(node, 3);
+  std::int64_t stream = 0;
+  std::int64_t offset = 0;
+  std::int64_t origin = 0;
+  if (!readInteger(args[0], stream)) return wrongType();
+  if (!readInteger(args[1], offset)) return wrongType();
+  if (!readInteger(args[2], origin)) return wrongType();
+  if (stream == 0) return refused(signedResult(-1));
+  long offset32 = static_cast<std::int32_t>(static_cast<std::uint32_t>(offset));
+  return signedResult(std::fseek(asStream(stream), offset32, asInt(origin)));
+}
+
+CellRef ioFtell(CellRef node) {
+  return streamToInteger(node, [](std::FILE* s) { return std::ftell(s); });
+}
+
+CellRef ioRewind(CellRef node) {
+  return streamToDone(node, [](std::FILE* s) { std::rewind(s); });
+}
+
+// A stream position as programs hold it: the 8-byte file offset. The C library's own fpos_t is
+// larger here, and a program that sized its position record for 8 bytes must not be overrun.
+CellRef ioFgetpos(CellRef node) {
+  Args args(node, 2);
+  std::int64_t stream = 0;
+  std::int64_t position = 0;
+  if (!readInteger(args[0], stream)) return wrongType();
+  if (!readInteger(args[1], position)) return wrongType();
+  if (stream == 0 || position == 0) return refused(signedResult(-1));
+  off_t offset = ::ftello(asStream(stream));
+  if (offset < 0) return signedResult(-1);
+  std::int64_t stored = offset;
+  std::memcpy(asBuffer(position), &stored, sizeof stored);
+  return signedResult(0);
+}
+
+CellRef ioFsetpos(CellRef node) {
+  Args args(node, 2);
+  std::int64_t stream = 0;
+  std::int64_t position = 0;
+  if (!readInteger(args[0], stream)) return wrongType();
+  if (!readInteger(args[1], position)) return wrongType();
+  if (stream == 0 || position == 0) return refused(signedResult(-1));
+  std::int64_t stored = 0;
+  std::memcpy(&stored, asBuffer(position), sizeof stored);
+  return signedResult(::fseeko(asStream(stream), static_cast<off_t>(stored), SEEK_SET) == 0 ? 0 : -1);
+}
+
+// ---- Files by name --------------------------------------------------------------------------
+
+CellRef ioRemove(CellRef node) {
+  return pathToInteger(node, [](const char* path) { return std::remove(path); });
+}
+
+CellRef ioRename(CellRef node) {
+  Args args(node, 2);
+  PointerView from;
+  PointerView to;
+  if (!readAddressOrText(args[0], from)) return wrongType();
+  if (!readAddressOrText(args[1], to)) return wrongType();
+  return signedResult(std::rename(from.get(), to.get()));
+}
+
+// ---- Descriptors ----------------------------------------------------------------------------
+
+CellRef ioRead(CellRef node) {
+  Args args(node, 3);
+  std::int64_t descriptor = 0;
+  std::int64_t buffer = 0;
+  std::int64_t count = 0;
+  if (!readInteger(args[0], descriptor)) return wrongType();
+  if (!readInteger(args[1], buffer)) return wrongType();
+  if (!readInteger(args[2], count)) return wrongType();
+  std::optional<unsigned> bytes = transferCount(count);
+  if (!bytes) return refused(signedResult(-1));
+  return signedResult(::read(asInt(descriptor), asBuffer(buffer), *bytes));
+}
+
+// Data given as an Atom is written only as far as the Atom reaches.
+CellRef ioWrite(CellRef node) {
+  Args args(node, 3);
+  std::int64_t descriptor = 0;
+  PointerView data;
+  std::int64_t count = 0;
+  if (!readInteger(args[0], descriptor)) return wrongType();
+  if (!readAddressOrText(args[1], data)) return wrongType();
+  if (!readInteger(args[2], count)) return wrongType();
+  std::optional<unsigned> bytes = transferCount(count);
+  std::optional<std::size_t> extent = knownExtent(args[1]);
+  if (!bytes || (extent && *bytes > *extent)) return refused(signedResult(-1));
+  return signedResult(::write(asInt(descriptor), data.get(), *bytes));
+}
+
+}  // namespace vorn::builtins
