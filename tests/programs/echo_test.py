@@ -7,6 +7,7 @@ The server is started on a free port for two connections and must announce itsel
 client then runs twice (its own message and one given on the command line) and must print exactly
 the bytes it sent, after which the server must exit 0. A client aimed at a port where nothing
 listens must fail with status 3. Every wait is bounded, and the server is killed whatever happens.
+While a builtin the examples use is still missing from vorn, the test reports itself skipped.
 """
 import os
 import select
@@ -16,6 +17,7 @@ import sys
 import time
 
 WAIT = 10.0  # seconds any one step may take
+SKIP = 77  # ctest's skip status: a builtin family the examples need is not built into vorn yet
 
 
 def free_port():
@@ -52,6 +54,9 @@ def start_server(vorn, server):
             return process, port
         process.kill()
         _, err = process.communicate(timeout=WAIT)
+        if line is not None and line.startswith(b"REDVFAIL: unbuilt "):
+            print("skipped: vorn has no %s yet" % line[18:].decode().strip())
+            sys.exit(SKIP)
         if b"cannot bind" not in err:
             sys.exit("server did not start: stdout %r, stderr %r" % (line, err))
     sys.exit("server found no free port")
