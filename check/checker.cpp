@@ -134,6 +134,7 @@ ErrorReport pruneDefinitionsOfUndefinedNames() {
     CORE_ASSERT(!name.empty());
     table.erase(name);
   }
+  if (!erased.empty()) front::noteTablesChanged();
   return {};
 }
 

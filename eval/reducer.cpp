@@ -20,6 +20,7 @@
 #include "eval/analysis.h"
 #include "eval/combinators.h"
 #include "eval/data_rules.h"
+#include "eval/resolution.h"
 #include "front/globals.h"
 
 namespace vorn::eval {
@@ -187,6 +188,11 @@ CellRef markerAtom(char marker, std::string_view name) {
   return CellRef(bytes);
 }
 
+// Bytes that start data and markers, never a name in either table.
+bool isDatumByte(unsigned char b) {
+  return (b >= '0' && b <= '9') || b == '[' || b == '(' || b == ' ' || b == ')' || b == ']';
+}
+
 char letterOf(const Cell* binder) { return static_cast<char>(firstByteOf(binder)); }
 
 // Rule 1: a builtin is called with the whole redex; a marker-headed result ends the evaluation.
@@ -197,7 +203,8 @@ void callBuiltin(Machine& m, const builtins::Builtin& builtin) {
 }
 
 // Rule 9 without binders: a parameterless definition is evaluated once and memoised.
-void useParameterless(Machine& m, std::string_view name, const CellRef& definition) {
+void useParameterless(Machine& m, const Resolution& global, const CellRef& definition) {
+  const std::string& name = *global.name;
   Cell* d = definition.get();
   if (isValue(d) || front::recomputeSet().count(name) != 0) {
     m.r = definition;
@@ -207,13 +214,13 @@ void useParameterless(Machine& m, std::string_view name, const CellRef& definiti
     return stopWith(m, markerAtom(')', name));  // needed while being evaluated
   }
   CellRef marked = makePair(markerAtom(')', name), definition);
-  front::globalTable()[std::string(name)] = marked;
+  *global.definition = marked;
   m.r = std::move(marked);
 }
 
 // Rule 9: a defined name; binders are substituted by the arguments in order.
-void useDefinition(Machine& m, std::string_view name, const Redex& redex) {
-  CellRef definition = front::globalTable().find(name)->second;
+void useDefinition(Machine& m, const Resolution& global, const Redex& redex) {
+  CellRef definition = *global.definition;
   CellRef body = definition;
   int binders = 0;
   std::array<char, kMaxArguments> letters{};
@@ -222,10 +229,9 @@ void useDefinition(Machine& m, std::string_view name, const Redex& redex) {
     letters[binders++] = letterOf(rightOf(leftOf(body.get())));
     body = cells::right(body);
   }
-  if (binders == 0) return useParameterless(m, name, definition);
+  if (binders == 0) return useParameterless(m, global, definition);
   CORE_ASSERT(binders == redex.count);
-  for (int i = 0; i < binders; ++i) body = substitute(body, arg(redex, i), letters[i]);
-  m.r = std::move(body);
+  m.r = substituteAll(body, letters.data(), redex.args.data(), binders);
 }
 
 // Rule 8: the value v of the parameterless definition N is stored in place of its marker.
@@ -254,14 +260,12 @@ void rewriteMachine(Machine& m) {
   Cell* h = redex.head;
   std::string_view s = cells::atomBytesOf(h);
   unsigned char first = firstByteOf(h);
+  Resolution resolution;
+  if (!s.empty() && !isDatumByte(first)) resolution = resolveHead(h, s);
 
   // Rule 1 comes before anything else holds the redex, so a builtin can tell whether its
   // arguments are shared.
-  if (!s.empty()) {
-    auto& table = builtins::builtinTable();
-    auto builtin = table.find(s);
-    if (builtin != table.end()) return callBuiltin(m, builtin->second);  // rule 1
-  }
+  if (resolution.builtin != nullptr) return callBuiltin(m, *resolution.builtin);  // rule 1
   CellRef hold = m.r;  // keeps the borrowed arguments alive while m.r is replaced
   if (s == "{") {  // rule 2: { c e body
     CellRef e = arg(redex, 1);
@@ -293,7 +297,7 @@ void rewriteMachine(Machine& m) {
     return;
   }
   if (first == ')') return completeMemo(m, redex);  // rule 8
-  if (!s.empty() && front::findGlobal(s) != nullptr) return useDefinition(m, s, redex);  // rule 9
+  if (resolution.definition != nullptr) return useDefinition(m, resolution, redex);  // rule 9
   stopWith(m, markerAtom(']', s));  // rule 10: the missing-name marker
 }
 
