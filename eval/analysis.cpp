@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "front/globals.h"
 
@@ -89,11 +90,10 @@ std::uint32_t pairVariables(const Cell* l, const Cell* r) {
   return variableSet(const_cast<Cell*>(l)) | variableSet(const_cast<Cell*>(r));
 }
 
+// Analyses a Pair whose children are analysed already.
 void analysePair(Cell* pair) {
   Cell* l = leftOf(pair);
   Cell* r = rightOf(pair);
-  analyse(l);
-  analyse(r);
   bool leftText = isTextClassCell(l);
   bool rightText = isTextClassCell(r);
   if (leftText && rightText) {
@@ -133,10 +133,26 @@ bool isNameAtom(const Cell* atom) {
 }
 
 void analyseFresh(Cell* term) {
-  if (isAtomCell(term)) {
-    analyseAtom(term);
-  } else {
-    analysePair(term);
+  if (isAtomCell(term)) return analyseAtom(term);
+  if (isAnalysed(leftOf(term)) && isAnalysed(rightOf(term))) return analysePair(term);
+  // Children first, walked with a work list: a fresh list of millions of cells (one a builtin
+  // built, say) is analysed without native recursion.
+  std::vector<Cell*> pending{term};
+  while (!pending.empty()) {
+    Cell* c = pending.back();
+    if (isAnalysed(c)) {
+      pending.pop_back();
+    } else if (isAtomCell(c)) {
+      analyseAtom(c);
+      pending.pop_back();
+    } else if (!isAnalysed(leftOf(c))) {
+      pending.push_back(leftOf(c));
+    } else if (!isAnalysed(rightOf(c))) {
+      pending.push_back(rightOf(c));
+    } else {
+      analysePair(c);
+      pending.pop_back();
+    }
   }
 }
 

@@ -132,18 +132,48 @@ class Printer {
     char byte;
   };
 
-  Piece print(Cell* c) {
-    if (cells::isAtomCell(c)) {
-      std::string text = source_ ? atomSource(c) : atomValue(c);
-      out_ += text;
-      return describe(text);
+  // Post-order over the term with a work list: left part, right part, then the join.
+  Piece print(Cell* root) {
+    struct Frame {
+      explicit Frame(Cell* c) : cell(c) {}
+      Cell* cell;
+      int stage = 0;  // 0: nothing printed yet, 1: left part printed, 2: both printed
+      std::size_t start = 0, leftEnd = 0;
+      Piece left;
+    };
+    std::vector<Frame> work{Frame(root)};
+    Piece last;
+    while (!work.empty()) {
+      std::size_t top = work.size() - 1;
+      Cell* c = work[top].cell;
+      if (cells::isAtomCell(c)) {
+        std::string text = source_ ? atomSource(c) : atomValue(c);
+        out_ += text;
+        last = describe(text);
+        work.pop_back();
+        continue;
+      }
+      switch (work[top].stage) {
+        case 0:
+          work[top].start = out_.size();
+          work[top].stage = 1;
+          work.push_back(Frame(cells::leftOf(c)));
+          break;
+        case 1:
+          work[top].left = last;
+          work[top].leftEnd = out_.size();
+          work[top].stage = 2;
+          work.push_back(Frame(cells::rightOf(c)));
+          break;
+        default: {
+          const Frame& f = work[top];
+          Join join = source_ ? sourceJoin(f.left, last) : valueJoin(f.left, last);
+          last = apply(join, f.left, last, f.start, f.leftEnd);
+          work.pop_back();
+        }
+      }
     }
-    std::size_t start = out_.size();
-    Piece l = print(cells::leftOf(c));
-    std::size_t leftEnd = out_.size();
-    Piece r = print(cells::rightOf(c));
-    Join join = source_ ? sourceJoin(l, r) : valueJoin(l, r);
-    return apply(join, l, r, start, leftEnd);
+    return last;
   }
 
   std::string atomSource(const Cell* c) {
