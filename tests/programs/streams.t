@@ -3,7 +3,9 @@
 main,
 main\argv\s{fopen (init [notes.txt]) (init [w+])}
 b{calloc 1 64}
-x{fputs (strdup (init [alpha[p]])) s}
+a{strdup (init [alpha[p]])}
+x{fputs a s}
+x{free a}
 x{say ([fwrite=]+(fwrite (init [beta[p]]) 1 5 s))}
 x{say ([ftell=]+(ftell s))}
 x{say ([fseek=]+(fseek s 0 0))}
@@ -85,7 +87,9 @@ abc
 mkdir d && printf one > d/first.txt && printf two > d/second.txt
 --- program
 main,
-main\argv\h{opendir (strdup (init [d]))}
+main\argv\p{strdup (init [d])}
+h{opendir p}
+x{free p}
 x{walk h (readdir h) 1 0 0 0}
 x{say ([after the end=]+(readdir h))}
 x{say ([closedir=]+(closedir h))}
@@ -108,12 +112,13 @@ printf x > plain
 --- program
 main,
 main\argv\x{say ([opendir 0=]+(opendir 0)+[ errno=]+errno)}
-x{say ([opendir of an empty path=]+(opendir (strdup (init [])))+[ errno=]+errno)}
-x{say ([opendir missing=]+(opendir (strdup (init [missing])))+[ errno=]+errno)}
-x{say ([opendir plain=]+(opendir (strdup (init [plain])))+[ errno=]+errno)}
+x{try [opendir of an empty path] []}
+x{try [opendir missing] [missing]}
+x{try [opendir plain] [plain]}
 x{say ([closedir 0=-]+(0-(closedir 0))+[ errno=]+errno)}
 x{say ([dirent=]+dirent)}
 0,
+try\label\path\p{strdup (init path)}d{opendir p}e{errno}x{free p}say (label+[=]+d+[ errno=]+e),
 say\text\puts (init text)
 --- stdout
 opendir 0=0 errno=2
