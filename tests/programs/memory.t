@@ -43,15 +43,16 @@ cp "$VORN_SOURCE_DIR/examples/argsum.vn" program.vn
 3
 --- status
 6
-=== example argsum reads several digits and a minus sign
+=== example argsum reads several digits and either sign
 --- setup
 cp "$VORN_SOURCE_DIR/examples/argsum.vn" program.vn
 --- program
 --- args
 123
 -20
++5
 --- status
-103
+108
 === example argsum counts words as 0 and stops a number at its first non-digit
 --- setup
 cp "$VORN_SOURCE_DIR/examples/argsum.vn" program.vn
