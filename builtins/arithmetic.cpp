@@ -242,8 +242,76 @@ CellRef joinOperation(Cell* a, char ka, Cell* b, char kb) {
   return wrongType();
 }
 
+// ---- Small integers ---------------------------------------------------------------------------
+// Most numbers a program handles fit in a machine word. A decimal Atom of at most 18 digits is read
+// directly and the result computed on 64-bit integers; anything larger or any overflow goes the
+// exact way. The results are the same either way.
+
+bool smallInteger(const Cell* c, std::int64_t& out) {
+  if (!cells::isAtomCell(c)) return false;
+  std::uint64_t n = cells::extentField(c);
+  const char* d = cells::atomData(c);
+  if (n == 0 || n > 19 || d[0] < '0' || d[0] > '9') return false;
+  std::size_t i = 0;
+  bool negative = false;
+  if (d[0] == '0') {
+    if (n == 1) {
+      out = 0;
+      return true;
+    }
+    if (d[1] == '0') return false;  // the other number kind
+    negative = true;
+    i = 1;
+  }
+  if (n - i > 18) return false;
+  std::int64_t v = 0;
+  for (; i < n; ++i) {
+    if (d[i] < '0' || d[i] > '9') return false;
+    v = v * 10 + (d[i] - '0');
+  }
+  out = negative ? -v : v;
+  return true;
+}
+
+std::int64_t magnitudeOf(std::int64_t v) { return v < 0 ? -v : v; }
+
+// The result of op on two small integers, or nothing when it needs the exact way.
+std::optional<CellRef> smallArithmetic(Op op, std::int64_t a, std::int64_t b) {
+  std::int64_t r;
+  bool agree = (a < 0) == (b < 0);
+  switch (op) {
+    case Op::kPlus:
+      if (__builtin_add_overflow(a, b, &r)) return std::nullopt;
+      return cells::makeInteger(r);
+    case Op::kDash:
+      if (__builtin_sub_overflow(a, b, &r)) return std::nullopt;
+      return cells::makeInteger(r);
+    case Op::kMult:
+      if (__builtin_mul_overflow(a, b, &r)) return std::nullopt;
+      return cells::makeInteger(r);
+    case Op::kOver: {
+      if (b == 0) return wrongType();
+      std::int64_t q = magnitudeOf(a) / magnitudeOf(b);
+      if (agree) return cells::makeInteger(q);
+      return cells::makeInteger(magnitudeOf(a) % magnitudeOf(b) == 0 ? -q : -(q + 1));
+    }
+    case Op::kCent: {
+      if (b == 0) return wrongType();
+      std::int64_t rest = magnitudeOf(a) % magnitudeOf(b);
+      if (agree || rest == 0) return cells::makeInteger(rest);
+      return cells::makeInteger(magnitudeOf(b) - rest);
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
 CellRef arithmetic(CellRef node, Op op) {
   Args args(node, 2);
+  std::int64_t x, y;
+  if (smallInteger(args[0], x) && smallInteger(args[1], y)) {
+    if (std::optional<CellRef> small = smallArithmetic(op, x, y)) return std::move(*small);
+  }
   char ka = cells::valueKind(args[0]), kb = cells::valueKind(args[1]);
   if (ka == 'w' || kb == 'w') return wrongType();
   if (isNumberKind(ka) && isNumberKind(kb)) return numericOperation(op, args[0], ka, args[1], kb);
@@ -280,6 +348,8 @@ std::optional<int> orderWithinKind(Cell* a, Cell* b, char kind) {
 // less (wantLess) and gteq: kinds first, by letter; then the values within their kind.
 CellRef ordering(CellRef node, bool wantLess) {
   Args args(node, 2);
+  std::int64_t x, y;
+  if (smallInteger(args[0], x) && smallInteger(args[1], y)) return truthResult(wantLess ? x < y : x >= y);
   char ka = cells::valueKind(args[0]), kb = cells::valueKind(args[1]);
   if (ka == 'w' || kb == 'w') return wrongType();
   if (ka != kb) return truthResult(wantLess ? ka < kb : ka > kb);

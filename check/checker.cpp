@@ -140,6 +140,7 @@ ErrorReport pruneDefinitionsOfUndefinedNames(Definitions& table, const Definitio
     CORE_ASSERT(!name.empty());
     table.erase(name);
   }
+  if (!erased.empty()) front::noteTablesChanged();
   return {};
 }
 

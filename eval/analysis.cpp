@@ -3,6 +3,7 @@
 // the term; the interpreter's large stack makes that safe for any term that fits in memory.
 #include "eval/analysis.h"
 
+#include <array>
 #include <string_view>
 
 #include "front/globals.h"
@@ -31,7 +32,6 @@ constexpr std::string_view kOperatorNameBytes = "{,}~!@#$%^&*<>-|+/=\\.`'\":;?";
 
 bool isLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
 bool isIdentifierByte(unsigned char c) { return c == '_' || isLower(c); }
-bool isDigitByte(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // Number of leading lambdas of a definition, stopping at the unknown value.
 int binderCount(const Cell* definition) {
@@ -132,33 +132,12 @@ bool isNameAtom(const Cell* atom) {
          kOperatorNameBytes.find(static_cast<char>(first)) != std::string_view::npos;
 }
 
-void analyse(Cell* term) {
-  if (isAnalysed(term)) return;
+void analyseFresh(Cell* term) {
   if (isAtomCell(term)) {
     analyseAtom(term);
   } else {
     analysePair(term);
   }
-}
-
-int arity(Cell* term) {
-  analyse(term);
-  return isTextClassCell(term) ? 1 : arityField(term);
-}
-
-bool isValue(Cell* term) {
-  analyse(term);
-  if (isTextClassCell(term)) return true;
-  if (cells::redexFlag(term)) return false;
-  return arityField(term) >= 1;
-}
-
-std::uint32_t variableSet(Cell* term) {
-  analyse(term);
-  if (isTextClassCell(term)) return 0;
-  unsigned char b = firstByteOf(term);
-  if (isAtomCell(term) && (isDigitByte(b) || b == '[')) return 0;
-  return static_cast<std::uint32_t>(extentField(term));
 }
 
 bool hasLazyHead(Cell* term) {
@@ -188,32 +167,73 @@ BinderKind binderKind(const Cell* term) {
   return BinderKind::Other;
 }
 
-CellRef substitute(const CellRef& term, const CellRef& v, char c) {
-  // Only a letter can be free in a term: any other binder has nothing to replace.
-  if (!isLower(static_cast<unsigned char>(c))) return term;
-  std::uint32_t bit = std::uint32_t{1} << (c - 'a');
-  Cell* t = term.get();
-  if ((variableSet(t) & bit) == 0) return term;
-  if (isAtomCell(t)) return v;  // the variable itself
+namespace {
+
+// The letters' replacements, indexed by letter; only the letters in the mask are used.
+using Replacements = std::array<Cell*, 26>;
+
+std::uint32_t letterBit(const Cell* binder) {
+  unsigned char b = firstByteOf(binder);
+  return isLower(b) ? std::uint32_t{1} << (b - 'a') : 0;
+}
+
+// A new reference to the term with the masked letters replaced. Untouched subtrees are shared.
+Cell* substituteInto(Cell* t, std::uint32_t mask, const Replacements& values) {
+  if ((variableSet(t) & mask) == 0 || isTextClassCell(t)) {
+    cells::retain(t);
+    return t;
+  }
+  if (isAtomCell(t)) {  // the variable itself
+    Cell* v = values[firstByteOf(t) - 'a'];
+    cells::retain(v);
+    return v;
+  }
+  Cell* l = leftOf(t);
+  Cell* r = rightOf(t);
   switch (binderKind(t)) {
-    case BinderKind::Lambda:
-      return cells::makePair(cells::left(term), substitute(cells::right(term), v, c));
-    case BinderKind::Binding: {
-      CellRef head = cells::left(term);             // (({ d) e)
-      CellRef binder = cells::left(head);           // ({ d)
-      CellRef e = substitute(cells::right(head), v, c);
-      Cell* d = rightOf(binder.get());
-      CellRef newHead = cells::makePair(std::move(binder), std::move(e));
-      if (firstByteOf(d) == static_cast<unsigned char>(c)) {
-        return cells::makePair(std::move(newHead), cells::right(term));  // c is shadowed
-      }
-      return cells::makePair(std::move(newHead), substitute(cells::right(term), v, c));
+    case BinderKind::Lambda: {  // ((\ d) body): d is bound in the body
+      std::uint32_t inner = mask & ~letterBit(rightOf(l));
+      cells::retain(l);
+      return cells::makePair(CellRef::adopt(l), CellRef::adopt(substituteInto(r, inner, values))).detach();
+    }
+    case BinderKind::Binding: {  // ((({ d) e) body): d is bound in the body only
+      Cell* binder = leftOf(l);
+      std::uint32_t inner = mask & ~letterBit(rightOf(binder));
+      cells::retain(binder);
+      CellRef head = cells::makePair(CellRef::adopt(binder),
+                                     CellRef::adopt(substituteInto(rightOf(l), mask, values)));
+      return cells::makePair(std::move(head), CellRef::adopt(substituteInto(r, inner, values))).detach();
     }
     case BinderKind::Other:
       break;
   }
-  if (isTextClassCell(t)) return term;
-  return cells::makePair(substitute(cells::left(term), v, c), substitute(cells::right(term), v, c));
+  Cell* newLeft = substituteInto(l, mask, values);
+  Cell* newRight = substituteInto(r, mask, values);
+  return cells::makePair(CellRef::adopt(newLeft), CellRef::adopt(newRight)).detach();
+}
+
+}  // namespace
+
+CellRef substitute(const CellRef& term, const CellRef& v, char c) {
+  // Only a letter can be free in a term: any other binder has nothing to replace.
+  if (!isLower(static_cast<unsigned char>(c))) return term;
+  Replacements values{};
+  values[c - 'a'] = v.get();
+  return CellRef::adopt(substituteInto(term.get(), std::uint32_t{1} << (c - 'a'), values));
+}
+
+CellRef substituteAll(const CellRef& term, const char* letters, Cell* const* values, int count) {
+  Replacements byLetter{};
+  std::uint32_t mask = 0;
+  // Later binders of the same letter win, as substituting one after another would make them.
+  for (int i = count; i-- > 0;) {
+    auto c = static_cast<unsigned char>(letters[i]);
+    if (!isLower(c) || (mask & (std::uint32_t{1} << (c - 'a'))) != 0) continue;
+    mask |= std::uint32_t{1} << (c - 'a');
+    byLetter[c - 'a'] = values[i];
+  }
+  if (mask == 0) return term;
+  return CellRef::adopt(substituteInto(term.get(), mask, byLetter));
 }
 
 }  // namespace vorn::eval

@@ -3,8 +3,9 @@
 // rewrite table to a saturated application.
 //
 // Rules for anyone editing this file:
-// 1. The Machine owns its two halves (k, r). Borrowed Cell* taken from r stay valid only while r
-//    (or another reference) holds them: take a CellRef before replacing r.
+// 1. The Machine owns its continuation (frames over a base) and its term r. Borrowed Cell* taken
+//    from r stay valid only while r (or another reference) holds them: take a CellRef before
+//    replacing r.
 // 2. Only a Cell's reference count and its analysis cache ever change; a rewrite builds new Pairs
 //    and shares every subtree it does not change.
 // 3. The global table is written in two places only: memoising a parameterless definition (the
@@ -15,11 +16,13 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "builtins/table.h"
 #include "eval/analysis.h"
 #include "eval/combinators.h"
 #include "eval/data_rules.h"
+#include "eval/resolution.h"
 #include "front/globals.h"
 
 namespace vorn::eval {
@@ -33,18 +36,58 @@ using cells::rightOf;
 
 namespace {
 
+// The continuation is kept unfolded: the frames g of ((B (B ... (B I g1) ...) gn-1) gn) on a heap
+// vector, the innermost frame last, above its base Atom (I). Folding it back gives the Cell form
+// whenever a caller asks for the state, so nothing outside can tell; inside, pushing and popping a
+// frame builds no Pairs.
 struct Machine {
-  CellRef k;
+  std::vector<Cell*> frames;  // each holds one reference
+  CellRef base;               // the Atom under the frames
   CellRef r;
   bool stopped = false;  // a builtin or the reducer ended the evaluation early
+
+  Machine() = default;
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+  ~Machine() { dropFrames(); }
+
+  void dropFrames() {
+    for (Cell* g : frames) cells::release(g);
+    frames.clear();
+  }
 };
 
-Machine split(CellRef state) {
-  CORE_ASSERT(!isAtomCell(state.get()));
-  return {cells::left(state), cells::right(state), false};
+// Unfolds K = ((B K') g) frame by frame down to its base.
+void unfold(Machine& m, CellRef k) {
+  std::vector<Cell*> reversed;
+  Cell* c = k.get();
+  while (!isAtomCell(c)) {
+    Cell* bk = leftOf(c);
+    CORE_ASSERT(!isAtomCell(bk));
+    cells::retain(rightOf(c));
+    reversed.push_back(rightOf(c));
+    c = rightOf(bk);
+  }
+  m.base = CellRef::borrow(c);
+  m.frames.assign(reversed.rbegin(), reversed.rend());
 }
 
-bool isIdentityContinuation(const Cell* k) { return isAtomCell(k) && firstByteOf(k) == 'I'; }
+// K folded back into Cells.
+CellRef fold(const Machine& m) {
+  CellRef k = m.base;
+  for (Cell* g : m.frames) k = makePair(makePair(combinators().B, std::move(k)), CellRef::borrow(g));
+  return k;
+}
+
+void split(Machine& m, CellRef state) {
+  CORE_ASSERT(!isAtomCell(state.get()));
+  unfold(m, cells::left(state));
+  m.r = cells::right(state);
+}
+
+bool isIdentityContinuation(const Machine& m) {
+  return m.frames.empty() && isAtomCell(m.base.get()) && firstByteOf(m.base.get()) == 'I';
+}
 
 bool isMarkerAtom(const Cell* c) {
   return isAtomCell(c) && (firstByteOf(c) == ')' || firstByteOf(c) == ']');
@@ -53,57 +96,50 @@ bool isMarkerAtom(const Cell* c) {
 // A builtin result that ends the whole evaluation: a Pair headed by a marker Atom.
 bool endsEvaluation(const Cell* c) { return !isAtomCell(c) && isMarkerAtom(leftOf(c)); }
 
-bool isFinal(const Machine& m) {
-  return m.stopped || (isIdentityContinuation(m.k.get()) && isValue(m.r.get()));
-}
+bool isFinal(const Machine& m) { return m.stopped || (isIdentityContinuation(m) && isValue(m.r.get())); }
 
 // Drops the continuation: `result` is the result of the whole evaluation.
 void stopWith(Machine& m, CellRef result) {
-  m.k = combinators().I;
+  m.dropFrames();
+  m.base = combinators().I;
   m.r = std::move(result);
   m.stopped = true;
 }
 
 // K := ((B K) frame); R := next.
 void pushFrame(Machine& m, CellRef frame, CellRef next) {
-  m.k = makePair(makePair(combinators().B, std::move(m.k)), std::move(frame));
+  m.frames.push_back(frame.detach());
   m.r = std::move(next);
 }
 
 // R = (x y): evaluate x first, y waiting in a (T y) frame.
 void evaluateFunctionFirst(Machine& m) {
-  CellRef x = cells::left(m.r);
-  CellRef y = cells::right(m.r);
-  pushFrame(m, makePair(combinators().T, std::move(y)), std::move(x));
+  Cell* r = m.r.get();
+  CellRef x = CellRef::borrow(leftOf(r));
+  CellRef frame = makePair(combinators().T, CellRef::borrow(rightOf(r)));
+  pushFrame(m, std::move(frame), std::move(x));
 }
 
 // R = (x y) with x done: evaluate y, then apply x to it.
 void evaluateArgument(Machine& m) {
-  CellRef x = cells::left(m.r);
-  CellRef y = cells::right(m.r);
+  Cell* r = m.r.get();
+  CellRef x = CellRef::borrow(leftOf(r));
+  CellRef y = CellRef::borrow(rightOf(r));
   pushFrame(m, std::move(x), std::move(y));
 }
 
 // K = ((B K') g) and R a value: continue with K' and (g R).
 void resumeFrame(Machine& m) {
-  Cell* k = m.k.get();
-  CORE_ASSERT(!isAtomCell(k));
-  Cell* bk = leftOf(k);
-  CORE_ASSERT(!isAtomCell(bk));
-  CellRef outer = CellRef::borrow(rightOf(bk));
-  CellRef frame = CellRef::borrow(rightOf(k));
+  CORE_ASSERT(!m.frames.empty());
+  CellRef frame = CellRef::adopt(m.frames.back());
+  m.frames.pop_back();
   m.r = makePair(std::move(frame), std::move(m.r));
-  m.k = std::move(outer);
 }
 
-// A (T y) frame on top of K: returns y, or nullptr.
-Cell* pendingArgument(const Cell* k) {
-  if (isAtomCell(k)) return nullptr;
-  Cell* bk = leftOf(k);
-  Cell* frame = rightOf(k);
-  if (isAtomCell(bk) || !cells::isOneByteAtom(leftOf(bk), 'B')) return nullptr;
-  if (isAtomCell(frame) || !cells::isOneByteAtom(leftOf(frame), 'T')) return nullptr;
-  return rightOf(frame);
+// The y of a (T y) frame, or nullptr for any other frame.
+Cell* pendingArgument(const Cell* g) {
+  if (isAtomCell(g) || !cells::isOneByteAtom(leftOf(g), 'T')) return nullptr;
+  return rightOf(g);
 }
 
 void rewriteMachine(Machine& m);
@@ -111,16 +147,15 @@ void rewriteMachine(Machine& m);
 // A lazy head waiting for n more arguments takes them from the frames (T y1) ... (T yn) on top of
 // the continuation, unevaluated. Returns false when fewer than n are pending.
 bool takePendingArguments(Machine& m, int n) {
-  Cell* k = m.k.get();
-  for (int i = 0; i < n; ++i) {
-    if (pendingArgument(k) == nullptr) return false;
-    k = rightOf(leftOf(k));
+  auto count = static_cast<std::size_t>(n);
+  if (m.frames.size() < count) return false;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (pendingArgument(m.frames[m.frames.size() - 1 - i]) == nullptr) return false;
   }
-  for (int i = 0; i < n; ++i) {
-    CellRef y = CellRef::borrow(pendingArgument(m.k.get()));
-    CellRef outer = CellRef::borrow(rightOf(leftOf(m.k.get())));
-    m.r = makePair(std::move(m.r), std::move(y));
-    m.k = std::move(outer);
+  for (std::size_t i = 0; i < count; ++i) {
+    CellRef frame = CellRef::adopt(m.frames.back());
+    m.frames.pop_back();
+    m.r = makePair(std::move(m.r), CellRef::borrow(pendingArgument(frame.get())));
   }
   return true;
 }
@@ -187,6 +222,11 @@ CellRef markerAtom(char marker, std::string_view name) {
   return CellRef(bytes);
 }
 
+// Bytes that start data and markers, never a name in either table.
+bool isDatumByte(unsigned char b) {
+  return (b >= '0' && b <= '9') || b == '[' || b == '(' || b == ' ' || b == ')' || b == ']';
+}
+
 char letterOf(const Cell* binder) { return static_cast<char>(firstByteOf(binder)); }
 
 // Rule 1: a builtin is called with the whole redex; a marker-headed result ends the evaluation.
@@ -197,7 +237,8 @@ void callBuiltin(Machine& m, const builtins::Builtin& builtin) {
 }
 
 // Rule 9 without binders: a parameterless definition is evaluated once and memoised.
-void useParameterless(Machine& m, std::string_view name, const CellRef& definition) {
+void useParameterless(Machine& m, const Resolution& global, const CellRef& definition) {
+  const std::string& name = *global.name;
   Cell* d = definition.get();
   if (isValue(d) || front::recomputeSet().count(name) != 0) {
     m.r = definition;
@@ -207,13 +248,13 @@ void useParameterless(Machine& m, std::string_view name, const CellRef& definiti
     return stopWith(m, markerAtom(')', name));  // needed while being evaluated
   }
   CellRef marked = makePair(markerAtom(')', name), definition);
-  front::globalTable()[std::string(name)] = marked;
+  *global.definition = marked;
   m.r = std::move(marked);
 }
 
 // Rule 9: a defined name; binders are substituted by the arguments in order.
-void useDefinition(Machine& m, std::string_view name, const Redex& redex) {
-  CellRef definition = front::globalTable().find(name)->second;
+void useDefinition(Machine& m, const Resolution& global, const Redex& redex) {
+  CellRef definition = *global.definition;
   CellRef body = definition;
   int binders = 0;
   std::array<char, kMaxArguments> letters{};
@@ -222,10 +263,9 @@ void useDefinition(Machine& m, std::string_view name, const Redex& redex) {
     letters[binders++] = letterOf(rightOf(leftOf(body.get())));
     body = cells::right(body);
   }
-  if (binders == 0) return useParameterless(m, name, definition);
+  if (binders == 0) return useParameterless(m, global, definition);
   CORE_ASSERT(binders == redex.count);
-  for (int i = 0; i < binders; ++i) body = substitute(body, arg(redex, i), letters[i]);
-  m.r = std::move(body);
+  m.r = substituteAll(body, letters.data(), redex.args.data(), binders);
 }
 
 // Rule 8: the value v of the parameterless definition N is stored in place of its marker.
@@ -254,14 +294,12 @@ void rewriteMachine(Machine& m) {
   Cell* h = redex.head;
   std::string_view s = cells::atomBytesOf(h);
   unsigned char first = firstByteOf(h);
+  Resolution resolution;
+  if (!s.empty() && !isDatumByte(first)) resolution = resolveHead(h, s);
 
   // Rule 1 comes before anything else holds the redex, so a builtin can tell whether its
   // arguments are shared.
-  if (!s.empty()) {
-    auto& table = builtins::builtinTable();
-    auto builtin = table.find(s);
-    if (builtin != table.end()) return callBuiltin(m, builtin->second);  // rule 1
-  }
+  if (resolution.builtin != nullptr) return callBuiltin(m, *resolution.builtin);  // rule 1
   CellRef hold = m.r;  // keeps the borrowed arguments alive while m.r is replaced
   if (s == "{") {  // rule 2: { c e body
     CellRef e = arg(redex, 1);
@@ -293,11 +331,11 @@ void rewriteMachine(Machine& m) {
     return;
   }
   if (first == ')') return completeMemo(m, redex);  // rule 8
-  if (!s.empty() && front::findGlobal(s) != nullptr) return useDefinition(m, s, redex);  // rule 9
+  if (resolution.definition != nullptr) return useDefinition(m, resolution, redex);  // rule 9
   stopWith(m, markerAtom(']', s));  // rule 10: the missing-name marker
 }
 
-CellRef join(Machine m) { return makePair(std::move(m.k), std::move(m.r)); }
+CellRef join(Machine& m) { return makePair(fold(m), std::move(m.r)); }
 
 }  // namespace
 
@@ -307,21 +345,24 @@ CellRef evaluate(CellRef term) {
 }
 
 CellRef runMachine(CellRef state) {
-  Machine m = split(std::move(state));
+  Machine m;
+  split(m, std::move(state));
   while (!isFinal(m)) stepMachine(m);
   return std::move(m.r);
 }
 
 CellRef step(CellRef state) {
-  Machine m = split(std::move(state));
+  Machine m;
+  split(m, std::move(state));
   stepMachine(m);
-  return join(std::move(m));
+  return join(m);
 }
 
 CellRef rewrite(CellRef state) {
-  Machine m = split(std::move(state));
+  Machine m;
+  split(m, std::move(state));
   rewriteMachine(m);
-  return join(std::move(m));
+  return join(m);
 }
 
 }  // namespace vorn::eval

@@ -14,6 +14,13 @@ RecomputeSet& recomputeSet() {
   return *set;
 }
 
+namespace {
+std::uint64_t gGeneration = 1;
+}
+
+std::uint64_t tablesGeneration() { return gGeneration; }
+void noteTablesChanged() { ++gGeneration; }
+
 cells::Cell* findGlobal(std::string_view name) {
   GlobalTable& table = globalTable();
   auto it = table.find(name);

@@ -3,6 +3,7 @@
 // result). Names in the recompute set were defined in the empty-call form and are never memoised.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -20,5 +21,10 @@ RecomputeSet& recomputeSet();
 
 // The definition stored under `name`, or nullptr (a borrow, valid until the entry changes).
 cells::Cell* findGlobal(std::string_view name);
+
+// A counter that changes whenever entries may have left the global table or the builtin table
+// (start-up, pruning). Whoever keeps pointers into the tables checks it before using them.
+std::uint64_t tablesGeneration();
+void noteTablesChanged();
 
 }  // namespace vorn::front

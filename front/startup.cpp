@@ -8,6 +8,7 @@
 namespace vorn::front {
 
 void startUp() {
+  noteTablesChanged();
   globalTable().clear();
   recomputeSet().clear();
   // The BuiltinTable fills itself again on its next use; asking for it here does that at once.

@@ -7,7 +7,8 @@ each opened by a line "--- section":
   program   the program file's bytes (required)
   args      one argument per line (optional)
   stdin     bytes fed to standard input (optional, default empty)
-  status    the expected exit status, a decimal number (default 0)
+  status    the expected exit status, a decimal number (default 0); -N means the process was
+            ended by signal N, as Python reports it (-6 is SIGABRT, which a shell shows as 134)
   stdout    the expected standard output (default empty)
   stderr    the expected standard error (default empty)
   path      the program path handed to vorn instead of program.vn (escapes as below)

@@ -1,0 +1,73 @@
+// A direct-mapped cache from head Atoms to their resolutions. Only found names are cached, so a
+// definition added later (run-time loading) is seen at once. Map nodes never move, so the cached
+// pointers stay valid until an entry is erased or the tables are emptied, which changes the
+// tables' generation and empties the cache.
+#include "eval/resolution.h"
+
+#include <array>
+#include <cstdint>
+
+#include "front/globals.h"
+
+namespace vorn::eval {
+
+namespace {
+
+struct Slot {
+  const cells::Cell* head = nullptr;
+  const std::string* key = nullptr;  // the name the answer is for
+  Resolution answer;
+};
+
+constexpr std::size_t kSlots = 4096;
+
+struct Cache {
+  std::uint64_t generation = 0;
+  std::array<Slot, kSlots> slots{};
+};
+
+Cache& cache() {
+  static auto* c = new Cache();
+  return *c;
+}
+
+std::size_t slotOf(const cells::Cell* head) {
+  auto bits = reinterpret_cast<std::uintptr_t>(head);
+  return (bits >> 4 ^ bits >> 13) & (kSlots - 1);
+}
+
+Resolution lookUp(std::string_view bytes, const std::string*& key) {
+  Resolution answer;
+  auto& builtins = builtins::builtinTable();
+  auto builtin = builtins.find(bytes);
+  if (builtin != builtins.end()) {
+    answer.builtin = &builtin->second;
+    key = &builtin->first;
+  }
+  auto& globals = front::globalTable();
+  auto global = globals.find(bytes);
+  if (global != globals.end()) {
+    answer.name = &global->first;
+    answer.definition = &global->second;
+    key = &global->first;
+  }
+  return answer;
+}
+
+}  // namespace
+
+Resolution resolveHead(const cells::Cell* head, std::string_view bytes) {
+  Cache& c = cache();
+  if (c.generation != front::tablesGeneration()) {
+    c.slots.fill(Slot{});
+    c.generation = front::tablesGeneration();
+  }
+  Slot& slot = c.slots[slotOf(head)];
+  if (slot.head == head && *slot.key == bytes) return slot.answer;
+  const std::string* key = nullptr;
+  Resolution answer = lookUp(bytes, key);
+  if (key != nullptr) slot = Slot{head, key, answer};
+  return answer;
+}
+
+}  // namespace vorn::eval

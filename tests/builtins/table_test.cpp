@@ -1,0 +1,50 @@
+// The builtin table: every name with its arity, the one shared entry, refilling after a clear,
+// and the list of builtins whose family is not built yet.
+#include "builtins/table.h"
+
+#include <gtest/gtest.h>
+
+namespace vorn::builtins {
+namespace {
+
+TEST(BuiltinTable, HoldsEveryNameWithItsArity) {
+  BuiltinTable& table = builtinTable();
+  EXPECT_EQ(table.size(), 222u);
+  struct Case {
+    const char* name;
+    int arity;
+  };
+  const Case cases[] = {{"plus", 2},   {"buck", 1},        {"cork", 3},     {"rand", 0},
+                        {"strtol", 3}, {"fread", 4},       {"getnameinfo", 7}, {"sendto", 6},
+                        {"setsockopt", 5}, {"fd_set", 2}, {"strftime", 4}, {"ewouldblock", 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(table.count(c.name), 1u);
+    EXPECT_EQ(table.at(c.name).arity, c.arity);
+  }
+  for (const auto& [name, builtin] : table) {
+    SCOPED_TRACE(name);
+    EXPECT_LE(builtin.arity, 7);
+    EXPECT_NE(builtin.entry, nullptr);
+    for (char c : name) EXPECT_TRUE(c == '_' || (c >= 'a' && c <= 'z'));
+  }
+}
+
+TEST(BuiltinTable, TwoNamesShareOneEntry) {
+  BuiltinTable& table = builtinTable();
+  EXPECT_EQ(table.at("ai_passive").entry, table.at("sock_stream").entry);
+}
+
+TEST(BuiltinTable, RefillsWhenFoundEmpty) {
+  clearBuiltinTable();
+  EXPECT_EQ(builtinTable().size(), 222u);
+}
+
+TEST(BuiltinTable, EveryFamilyIsBuilt) {
+  // Names still bound to the not-yet-built marker; the list shrinks as families land.
+  std::vector<std::string> pending = pendingBuiltins();
+  EXPECT_EQ(pending, std::vector<std::string>{"load"});
+}
+
+}  // namespace
+}  // namespace vorn::builtins
