@@ -102,6 +102,8 @@ class StoredNames {
         front::recomputeSet().erase(name);
       }
     }
+    // Entries left the table: whoever keeps pointers into it must look again.
+    if (!names_.empty()) front::noteTablesChanged();
     names_.clear();
   }
 

@@ -170,3 +170,23 @@ seq\a\b\b
 The program must return an integer. Instead we encountered:
 (() ())
 \/
+=== a source given as the address of a zero-terminated string: a command-line argument
+--- program
+main,
+main\argv\load (getz argv)
+--- args
+sq 7,sq\x\x*x
+--- status
+49
+=== a source given as the address of a string on the heap
+--- program
+main,
+main\argv\load (strdup (init [plus 40 2]))
+--- status
+42
+=== the null address gives Z
+--- program
+main,
+main\argv\(lisp (load 0) = [Z]) 1 0
+--- status
+1
