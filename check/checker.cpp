@@ -1,6 +1,7 @@
-// The whole-program checker: an ordered list of rules over the global table, each of which
-// either rewrites definitions or refuses the program. Loops over the table run in name order (the
-// entry "" first) and never recurse over definitions; only walks over one term recurse.
+// The whole-program checker: an ordered list of rules over a set of definitions (the global
+// table, or source loaded at run time), each of which either rewrites definitions or refuses
+// them. Loops over the definitions run in name order (the entry "" first) and never recurse over
+// definitions; only walks over one term recurse.
 #include "check/checker.h"
 
 #include <bit>
@@ -25,7 +26,7 @@ using driver::makeReport;
 
 namespace {
 
-using Rule = ErrorReport (*)();
+using Rule = ErrorReport (*)(Definitions& definitions, const Definitions* outside);
 
 // Names travel into reports with NUL and newline exchanged, so that a newline in a name cannot
 // break the report's lines.
@@ -43,32 +44,36 @@ std::string exchangeNulNewline(std::string_view bytes) {
 
 // Applies `change` to every definition, in name order.
 template <typename Change>
-void rewriteEveryDefinition(Change change) {
-  for (auto& [name, definition] : front::globalTable()) definition = change(definition);
+void rewriteEveryDefinition(Definitions& definitions, Change change) {
+  for (auto& [name, definition] : definitions) definition = change(definition);
+}
+
+// Names defined beside the definitions being checked, and checked before them.
+bool isDefinedOutside(const Definitions* outside, std::string_view name) {
+  return outside != nullptr && outside->find(name) != outside->end();
 }
 
 // The layout text of the C structures is stored under "_", replacing any definition of "_".
-ErrorReport addLayoutText() {
+void addLayoutText() {
   front::globalTable()["_"] = CellRef(layoutText());
   front::recomputeSet().erase("_");  // a plain value now, whatever form the user's "_" had
-  return {};
 }
 
 // Every quoted term (` x) becomes the pair of its source text and x.
-ErrorReport expandEveryQuote() {
-  rewriteEveryDefinition(expandQuotes);
+ErrorReport expandEveryQuote(Definitions& definitions, const Definitions*) {
+  rewriteEveryDefinition(definitions, expandQuotes);
   return {};
 }
 
 // Every binding of two names side by side takes the first and second components apart.
-ErrorReport desugarEveryPairBinding() {
-  rewriteEveryDefinition(desugarPairBindings);
+ErrorReport desugarEveryPairBinding(Definitions& definitions, const Definitions*) {
+  rewriteEveryDefinition(definitions, desugarPairBindings);
   return {};
 }
 
 // Every binder of every definition must be a global name.
-ErrorReport refuseFunkyBinders() {
-  for (const auto& [name, definition] : front::globalTable()) {
+ErrorReport refuseFunkyBinders(Definitions& definitions, const Definitions*) {
+  for (const auto& [name, definition] : definitions) {
     Cell* funky = findFunkyBinder(definition.get());
     if (funky == nullptr) continue;
     std::string shown = exchangeNulNewline(eval::showSource(CellRef::borrow(funky)));
@@ -79,16 +84,18 @@ ErrorReport refuseFunkyBinders() {
   return {};
 }
 
-// Every name reachable from the entry must have a definition.
-ErrorReport refuseUndefinedReachableNames() {
+// Every name reachable from the entry must have a definition. A name defined outside is not
+// followed further: its own definition was checked with the names around it.
+ErrorReport refuseUndefinedReachableNames(Definitions& definitions, const Definitions* outside) {
   std::map<std::string, std::string> worklist{{"", "nowhere"}};  // name -> who refers to it
   NameSet reached;
   while (!worklist.empty()) {
     auto next = worklist.extract(worklist.begin());
     const std::string& name = next.key();
     reached.insert(name);
-    const Cell* definition = front::findGlobal(name);
-    if (definition == nullptr) {
+    auto found = definitions.find(name);
+    if (found == definitions.end()) {
+      if (isDefinedOutside(outside, name)) continue;
       std::string referrer = next.mapped().empty() ? "TOP" : next.mapped();
       std::string missing = exchangeNulNewline(name);
       return makeReport("Alive",
@@ -96,7 +103,7 @@ ErrorReport refuseUndefinedReachableNames() {
                         missing);
     }
     NameSet used;
-    collectFreeNames(definition, used);
+    collectFreeNames(found->second.get(), used);
     for (const std::string& target : used) {
       if (reached.count(target) == 0) worklist[target] = name;
     }
@@ -106,8 +113,7 @@ ErrorReport refuseUndefinedReachableNames() {
 
 // Every definition that needs, directly or through others, a name without a definition is
 // erased; the entry is never among them, since every name it reaches is defined.
-ErrorReport pruneDefinitionsOfUndefinedNames() {
-  front::GlobalTable& table = front::globalTable();
+ErrorReport pruneDefinitionsOfUndefinedNames(Definitions& table, const Definitions* outside) {
   std::map<std::string, std::vector<std::string>, std::less<>> usedBy;
   std::deque<std::string> broken;
   NameSet erased;
@@ -117,7 +123,7 @@ ErrorReport pruneDefinitionsOfUndefinedNames() {
     for (const std::string& target : used) {
       if (table.count(target) != 0) {
         usedBy[target].push_back(name);
-      } else if (erased.insert(name).second) {
+      } else if (!isDefinedOutside(outside, target) && erased.insert(name).second) {
         broken.push_back(name);
       }
     }
@@ -171,8 +177,8 @@ ErrorReport renameLocalNamesOf(const std::string& name, CellRef& definition) {
 }
 
 // Local names become single letters, at most 26 per definition.
-ErrorReport renameLocalNames() {
-  for (auto& [name, definition] : front::globalTable()) {
+ErrorReport renameLocalNames(Definitions& definitions, const Definitions*) {
+  for (auto& [name, definition] : definitions) {
     ErrorReport report = renameLocalNamesOf(name, definition);
     if (!report.ok()) return report;
   }
@@ -180,8 +186,8 @@ ErrorReport renameLocalNames() {
 }
 
 // No definition takes more than ten parameters.
-ErrorReport refuseMoreThanTenParameters() {
-  for (const auto& [name, definition] : front::globalTable()) {
+ErrorReport refuseMoreThanTenParameters(Definitions& definitions, const Definitions*) {
+  for (const auto& [name, definition] : definitions) {
     if (leadingLambdas(definition.get()) > 10) {
       return makeReport("Arity", "Arity of function " + name + " may not exceed ten.", name);
     }
@@ -190,9 +196,9 @@ ErrorReport refuseMoreThanTenParameters() {
 }
 
 // Equal subterms of all definitions become one Cell; only values stay in the interning set.
-ErrorReport shareEqualSubterms() {
+void shareEqualSubterms(Definitions& definitions) {
   clearInternSet();
-  rewriteEveryDefinition(intern);
+  rewriteEveryDefinition(definitions, intern);
   InternSet& set = internSet();
   for (auto it = set.begin(); it != set.end();) {
     if (eval::isValue(*it)) {
@@ -203,12 +209,32 @@ ErrorReport shareEqualSubterms() {
     it = set.erase(it);
     cells::release(member);
   }
+}
+
+// The rules of checkDefinitions, in the order they run; the first refusal ends the check.
+constexpr Rule kRules[] = {
+    expandEveryQuote,
+    desugarEveryPairBinding,
+    refuseFunkyBinders,
+    refuseUndefinedReachableNames,
+    pruneDefinitionsOfUndefinedNames,
+    renameLocalNames,
+    refuseMoreThanTenParameters,
+};
+
+}  // namespace
+
+ErrorReport checkDefinitions(Definitions& definitions, const Definitions* outside) {
+  for (Rule rule : kRules) {
+    ErrorReport report = rule(definitions, outside);
+    if (!report.ok()) return report;
+  }
   return {};
 }
 
 // No definition leaves a letter unbound.
-ErrorReport refuseUnboundLetters() {
-  for (const auto& [name, definition] : front::globalTable()) {
+ErrorReport refuseUnboundLetters(const Definitions& definitions) {
+  for (const auto& [name, definition] : definitions) {
     std::uint32_t letters = eval::variableSet(definition);
     if (letters == 0) continue;
     std::string letter(1, static_cast<char>('a' + std::countr_zero(letters)));
@@ -219,28 +245,14 @@ ErrorReport refuseUnboundLetters() {
   return {};
 }
 
-// The rules, in the order they run; the first refusal ends the check.
-constexpr Rule kRules[] = {
-    addLayoutText,
-    expandEveryQuote,
-    desugarEveryPairBinding,
-    refuseFunkyBinders,
-    refuseUndefinedReachableNames,
-    pruneDefinitionsOfUndefinedNames,
-    renameLocalNames,
-    refuseMoreThanTenParameters,
-    shareEqualSubterms,
-    refuseUnboundLetters,
-};
-
-}  // namespace
-
+// The layout text first; sharing comes after every rewrite and before the letters are analysed.
 ErrorReport checkProgram() {
-  for (Rule rule : kRules) {
-    ErrorReport report = rule();
-    if (!report.ok()) return report;
-  }
-  return {};
+  Definitions& table = front::globalTable();
+  addLayoutText();
+  ErrorReport report = checkDefinitions(table, nullptr);
+  if (!report.ok()) return report;
+  shareEqualSubterms(table);
+  return refuseUnboundLetters(table);
 }
 
 }  // namespace vorn::check

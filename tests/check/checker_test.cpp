@@ -126,6 +126,32 @@ TEST_F(Checker, ALetterLeftUnboundInTheEntryIsRefusedWithoutAName) {
   EXPECT_EQ(report.message, "Local variable w unbound.");
 }
 
+// Definitions checked apart from the global table, beside names that are defined already.
+TEST_F(Checker, NamesDefinedOutsideCountAsDefinedAndAreNotFollowed) {
+  // "outer" itself needs an undefined name; it was checked on its own, so that is not looked at.
+  define("outer", "(\\ x (zz x))");
+  Definitions set;
+  set[""] = term("(inner 1)");
+  set["inner"] = term("(\\ long (outer long))");
+  set["dropped"] = term("(\\ x (nowhere x))");
+  set["kept"] = term("(\\ x (outer (inner x)))");
+  driver::ErrorReport report = checkDefinitions(set, &front::globalTable());
+  ASSERT_TRUE(report.ok()) << report.type << ": " << report.message;
+  EXPECT_EQ(set.count("dropped"), 0u);
+  EXPECT_EQ(set.count("kept"), 1u);
+  EXPECT_EQ(show(set["inner"].get()), "((\\ a) (outer a))");
+  // Nothing was added to the table, and the table's own definitions were left alone.
+  EXPECT_FALSE(defined("inner"));
+  EXPECT_EQ(shown("outer"), "((\\ x) (zz x))");
+  // Without the outside names, "outer" is undefined for the entry.
+  Definitions alone;
+  alone[""] = term("(inner 1)");
+  alone["inner"] = term("(\\ y (outer y))");
+  report = checkDefinitions(alone, nullptr);
+  EXPECT_EQ(report.type, "Alive");
+  EXPECT_EQ(report.message, "Alive function [inner] references undefined [outer].");
+}
+
 // Whole programs through the real front end and Prelude.
 class CheckedProgram : public ::testing::Test {
  protected:
