@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "builtins/table.h"
+#include "driver/config.h"
 #include "eval/analysis.h"
 #include "eval/combinators.h"
 #include "eval/data_rules.h"
@@ -308,7 +309,10 @@ CellRef evaluate(CellRef term) {
 
 CellRef runMachine(CellRef state) {
   Machine m = split(std::move(state));
-  while (!isFinal(m)) stepMachine(m);
+  while (!isFinal(m)) {
+    VORN_COUNT_STEP();
+    stepMachine(m);
+  }
   return std::move(m.r);
 }
 
