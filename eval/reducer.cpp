@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "builtins/table.h"
+#include "driver/config.h"
 #include "eval/analysis.h"
 #include "eval/combinators.h"
 #include "eval/data_rules.h"
@@ -347,7 +348,10 @@ CellRef evaluate(CellRef term) {
 CellRef runMachine(CellRef state) {
   Machine m;
   split(m, std::move(state));
-  while (!isFinal(m)) stepMachine(m);
+  while (!isFinal(m)) {
+    VORN_COUNT_STEP();
+    stepMachine(m);
+  }
   return std::move(m.r);
 }
 
