@@ -181,7 +181,8 @@ sq 7,sq\x\x*x
 === a source given as the address of a string on the heap
 --- program
 main,
-main\argv\load (strdup (init [plus 40 2]))
+main\argv\text{strdup (init [plus 40 2])}value{load text}seq (free text) value,
+seq\a\b\b
 --- status
 42
 === the null address gives Z
