@@ -4,7 +4,7 @@ BUILD ?= build
 SANBUILD ?= build-san
 EXAMPLE ?= examples/hello.vn
 
-.PHONY: all build run test test-release test-sanitize bench clean
+.PHONY: all build run test test-release test-sanitize bench fuzz clean
 
 all: build
 
@@ -29,8 +29,13 @@ test-sanitize:
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		ctest --output-on-failure -j $(JOBS)
 
+# The libFuzzer targets in fuzz/, built with clang, each run for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz:
+	fuzz/run $(FUZZ_SECONDS)
+
 bench: build
 	@if [ -x bench/run ]; then bench/run; else echo "no benchmarks yet"; fi
 
 clean:
-	rm -rf $(BUILD) $(SANBUILD)
+	rm -rf $(BUILD) $(SANBUILD) build-fuzz

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "driver/config.h"
+
 namespace vorn::cells {
 
 namespace detail {
@@ -41,6 +43,7 @@ inline constexpr bool kPooled = true;
 inline void* cellAllocate(std::size_t bytes) {
   using namespace detail;
   std::size_t units = (bytes + 7) >> 3;
+  VORN_COUNT_CELL_BYTES(static_cast<std::int64_t>(bytes));
   if (kPooled && units <= kSmallUnits) {
     ++gPools.live;
     FreeBlock* block = gPools.free[units];
@@ -55,6 +58,7 @@ inline void* cellAllocate(std::size_t bytes) {
 inline void cellFree(void* block, std::size_t bytes) {
   using namespace detail;
   std::size_t units = (bytes + 7) >> 3;
+  VORN_COUNT_CELL_BYTES(-static_cast<std::int64_t>(bytes));
   if (kPooled && units <= kSmallUnits) {
     --gPools.live;
     auto* b = static_cast<FreeBlock*>(block);

@@ -23,3 +23,39 @@ inline std::uint64_t machineSteps = 0;
 #define VORN_COUNT_STEP() static_cast<void>(0)
 
 #endif
+
+// Run budget (CMake option VORN_FUZZ, the fuzzing build only). A fuzzer feeds the machine
+// arbitrary programs, and most loop forever or grow without end; the budget turns those into a
+// quick, clean stop so the fuzzer can go on to the next input. The machine spends one step of the
+// budget per transition and checks the bytes held by live Cells; when either runs out it throws
+// RunBudgetExhausted, which the fuzz target catches. Every owner on the way out is a CellRef or a
+// container, so unwinding frees what the run held. No other build has the budget.
+#ifdef VORN_RUN_BUDGET
+
+namespace vorn::driver {
+
+struct RunBudgetExhausted {};
+
+// What one run may spend; the fuzz targets set both before every run.
+inline std::uint64_t budgetSteps = 0;
+inline std::int64_t budgetCellBytes = 0;
+
+// Bytes of Cells currently allocated, kept by the Cell allocator in this build only.
+inline std::int64_t liveCellBytes = 0;
+
+inline void spendStep() {
+  if (budgetSteps == 0 || liveCellBytes > budgetCellBytes) throw RunBudgetExhausted{};
+  --budgetSteps;
+}
+
+}  // namespace vorn::driver
+
+#define VORN_SPEND_STEP() ::vorn::driver::spendStep()
+#define VORN_COUNT_CELL_BYTES(delta) (::vorn::driver::liveCellBytes += (delta))
+
+#else
+
+#define VORN_SPEND_STEP() static_cast<void>(0)
+#define VORN_COUNT_CELL_BYTES(delta) static_cast<void>(0)
+
+#endif

@@ -350,6 +350,7 @@ CellRef runMachine(CellRef state) {
   split(m, std::move(state));
   while (!isFinal(m)) {
     VORN_COUNT_STEP();
+    VORN_SPEND_STEP();
     stepMachine(m);
   }
   return std::move(m.r);
