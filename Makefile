@@ -4,7 +4,7 @@ BUILD ?= build
 SANBUILD ?= build-san
 EXAMPLE ?= examples/hello.vn
 
-.PHONY: all build run test test-release test-sanitize bench fuzz clean
+.PHONY: all build run test test-release test-sanitize bench fuzz valgrind clean
 
 all: build
 
@@ -34,8 +34,12 @@ FUZZ_SECONDS ?= 60
 fuzz:
 	fuzz/run $(FUZZ_SECONDS)
 
+# Every program test under valgrind's memcheck (slow; not part of make test).
+valgrind:
+	tests/valgrind_programs
+
 bench: build
 	@if [ -x bench/run ]; then bench/run; else echo "no benchmarks yet"; fi
 
 clean:
-	rm -rf $(BUILD) $(SANBUILD) build-fuzz
+	rm -rf $(BUILD) $(SANBUILD) build-fuzz build-valgrind

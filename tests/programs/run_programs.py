@@ -20,6 +20,9 @@ content is followed by a line "--- end" has no final newline (the newline before
 dropped). In stdout, stderr and path, <ESC> stands for the escape byte, <NUL> for a zero byte and
 <HEX:xx> for any byte. vorn runs in a fresh scratch folder, where $VORN_CASE_DIR also points;
 $VORN_SOURCE_DIR is the source tree, so a setup can copy a program from examples/.
+
+$VORN_RUNNER, when set, is a command (split at spaces) that every vorn process runs under, such
+as valgrind; the runner must keep vorn's exit status and standard streams unchanged.
 """
 import os
 import re
@@ -28,6 +31,7 @@ import sys
 import tempfile
 
 TIMEOUT = float(os.environ.get("VORN_CASE_TIMEOUT", "120"))
+RUNNER = os.environ.get("VORN_RUNNER", "").split()
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
@@ -77,6 +81,7 @@ def run_case(binary, case):
         args = [a.decode() for a in s.get("args", b"").split(b"\n") if a != b""]
         target = unescape(s["path"].rstrip(b"\n")) if "path" in s else b"program.vn"
         command = [binary] if "bare" in s else [binary.encode(), target] + [a.encode() for a in args]
+        command = RUNNER + command
         try:
             done = subprocess.run(command, input=s.get("stdin", b""),
                                   capture_output=True, cwd=scratch, env=env, timeout=TIMEOUT)
