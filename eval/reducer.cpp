@@ -37,6 +37,9 @@ using cells::rightOf;
 
 namespace {
 
+// Below this many frames a continuation keeps its vector as it is.
+constexpr std::size_t kShrinkableFrames = 4096;
+
 // The continuation is kept unfolded: the frames g of ((B (B ... (B I g1) ...) gn-1) gn) on a heap
 // vector, the innermost frame last, above its base Atom (I). Folding it back gives the Cell form
 // whenever a caller asks for the state, so nothing outside can tell; inside, pushing and popping a
@@ -107,6 +110,24 @@ void stopWith(Machine& m, CellRef result) {
   m.stopped = true;
 }
 
+// The top frame, taken off K. A continuation that grew deep (a recursion thousands of calls
+// down) gives its room back as it unwinds: when the frames fill less than a third of the vector,
+// it moves to one two thirds the size. The values built on the way back then reuse that memory
+// instead of adding to it, and a vector that shrinks only after its size has fallen by a third
+// (and grows only after it has doubled) copies each frame a bounded number of times.
+CellRef popFrame(Machine& m) {
+  CellRef frame = CellRef::adopt(m.frames.back());
+  m.frames.pop_back();
+  std::size_t capacity = m.frames.capacity();
+  if (capacity >= kShrinkableFrames && m.frames.size() * 3 < capacity) {
+    std::vector<Cell*> smaller;
+    smaller.reserve(capacity / 3 * 2);
+    smaller.assign(m.frames.begin(), m.frames.end());
+    m.frames.swap(smaller);
+  }
+  return frame;
+}
+
 // K := ((B K) frame); R := next.
 void pushFrame(Machine& m, CellRef frame, CellRef next) {
   m.frames.push_back(frame.detach());
@@ -132,8 +153,7 @@ void evaluateArgument(Machine& m) {
 // K = ((B K') g) and R a value: continue with K' and (g R).
 void resumeFrame(Machine& m) {
   CORE_ASSERT(!m.frames.empty());
-  CellRef frame = CellRef::adopt(m.frames.back());
-  m.frames.pop_back();
+  CellRef frame = popFrame(m);
   m.r = makePair(std::move(frame), std::move(m.r));
 }
 
@@ -154,8 +174,7 @@ bool takePendingArguments(Machine& m, int n) {
     if (pendingArgument(m.frames[m.frames.size() - 1 - i]) == nullptr) return false;
   }
   for (std::size_t i = 0; i < count; ++i) {
-    CellRef frame = CellRef::adopt(m.frames.back());
-    m.frames.pop_back();
+    CellRef frame = popFrame(m);
     m.r = makePair(std::move(m.r), CellRef::borrow(pendingArgument(frame.get())));
   }
   return true;
