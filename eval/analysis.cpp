@@ -136,9 +136,13 @@ void analyseFresh(Cell* term) {
   if (isAtomCell(term)) return analyseAtom(term);
   if (isAnalysed(leftOf(term)) && isAnalysed(rightOf(term))) return analysePair(term);
   // Children first, walked with a work list: a fresh list of millions of cells (one a builtin
-  // built, say) is analysed without native recursion.
-  std::vector<Cell*> pending{term};
-  while (!pending.empty()) {
+  // built, say) is analysed without native recursion. The list is kept between calls, since
+  // every rewrite makes fresh Pairs, and an allocation per call would cost more than the walk.
+  static auto* work = new std::vector<Cell*>();
+  std::vector<Cell*>& pending = *work;
+  std::size_t base = pending.size();
+  pending.push_back(term);
+  while (pending.size() != base) {
     Cell* c = pending.back();
     if (isAnalysed(c)) {
       pending.pop_back();
