@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "cells/allocator.h"
 #include "driver/assert.h"
 
 namespace vorn::cells {
@@ -192,8 +193,17 @@ inline CellRef right(const CellRef& c) { return CellRef::borrow(rightOf(c.get())
 inline std::string_view atomBytes(const CellRef& c) { return atomBytesOf(c.get()); }
 inline std::size_t atomSize(const CellRef& c) { return atomSizeOf(c.get()); }
 
-// Pair(left, right); both are consumed.
-CellRef makePair(CellRef left, CellRef right);
+// Pair(left, right); both are consumed. Inline: every rewrite makes Pairs.
+inline CellRef makePair(CellRef left, CellRef right) {
+  // The new Pair takes over both references instead of retaining and releasing them.
+  CORE_ASSERT(!left.empty());
+  CORE_ASSERT(!right.empty());
+  auto* p = static_cast<PairCell*>(cellAllocate(sizeof(PairCell)));
+  p->header = 1;
+  p->left = left.detach();
+  p->right = right.detach();
+  return CellRef::adopt(reinterpret_cast<Cell*>(p));
+}
 // Pair(Pair(a, b), c) and Pair(Pair(Pair(a, b), c), d): a applied to its arguments in order.
 CellRef nest3(CellRef a, CellRef b, CellRef c);
 CellRef nest4(CellRef a, CellRef b, CellRef c, CellRef d);

@@ -197,7 +197,17 @@ std::uint32_t letterBit(const Cell* binder) {
   return isLower(b) ? std::uint32_t{1} << (b - 'a') : 0;
 }
 
+// A new Pair of two analysed Cells (both references taken over), analysed at once: the machine
+// looks at every Pair a rewrite makes, and its children are at hand now.
+Cell* analysedPair(Cell* l, Cell* r) {
+  Cell* pair = cells::makePair(CellRef::adopt(l), CellRef::adopt(r)).detach();
+  analysePair(pair);
+  return pair;
+}
+
 // A new reference to the term with the masked letters replaced. Untouched subtrees are shared.
+// Every Cell reached here is analysed (the term was, and so were the replacements), so each new
+// Pair can be analysed as it is made.
 Cell* substituteInto(Cell* t, std::uint32_t mask, const Replacements& values) {
   if ((variableSet(t) & mask) == 0 || isTextClassCell(t)) {
     cells::retain(t);
@@ -214,22 +224,21 @@ Cell* substituteInto(Cell* t, std::uint32_t mask, const Replacements& values) {
     case BinderKind::Lambda: {  // ((\ d) body): d is bound in the body
       std::uint32_t inner = mask & ~letterBit(rightOf(l));
       cells::retain(l);
-      return cells::makePair(CellRef::adopt(l), CellRef::adopt(substituteInto(r, inner, values))).detach();
+      return analysedPair(l, substituteInto(r, inner, values));
     }
     case BinderKind::Binding: {  // ((({ d) e) body): d is bound in the body only
       Cell* binder = leftOf(l);
       std::uint32_t inner = mask & ~letterBit(rightOf(binder));
       cells::retain(binder);
-      CellRef head = cells::makePair(CellRef::adopt(binder),
-                                     CellRef::adopt(substituteInto(rightOf(l), mask, values)));
-      return cells::makePair(std::move(head), CellRef::adopt(substituteInto(r, inner, values))).detach();
+      Cell* head = analysedPair(binder, substituteInto(rightOf(l), mask, values));
+      return analysedPair(head, substituteInto(r, inner, values));
     }
     case BinderKind::Other:
       break;
   }
   Cell* newLeft = substituteInto(l, mask, values);
   Cell* newRight = substituteInto(r, mask, values);
-  return cells::makePair(CellRef::adopt(newLeft), CellRef::adopt(newRight)).detach();
+  return analysedPair(newLeft, newRight);
 }
 
 }  // namespace
@@ -239,11 +248,12 @@ CellRef substitute(const CellRef& term, const CellRef& v, char c) {
   if (!isLower(static_cast<unsigned char>(c))) return term;
   Replacements values{};
   values[c - 'a'] = v.get();
+  analyse(v.get());
   return CellRef::adopt(substituteInto(term.get(), std::uint32_t{1} << (c - 'a'), values));
 }
 
-CellRef substituteAll(const CellRef& term, const char* letters, Cell* const* values, int count) {
-  Replacements byLetter{};
+CellRef substituteAll(Cell* term, const char* letters, Cell* const* values, int count) {
+  Replacements byLetter;  // only the letters in the mask are ever read
   std::uint32_t mask = 0;
   // Later binders of the same letter win, as substituting one after another would make them.
   for (int i = count; i-- > 0;) {
@@ -251,9 +261,10 @@ CellRef substituteAll(const CellRef& term, const char* letters, Cell* const* val
     if (!isLower(c) || (mask & (std::uint32_t{1} << (c - 'a'))) != 0) continue;
     mask |= std::uint32_t{1} << (c - 'a');
     byLetter[c - 'a'] = values[i];
+    analyse(values[i]);
   }
-  if (mask == 0) return term;
-  return CellRef::adopt(substituteInto(term.get(), mask, byLetter));
+  if (mask == 0) return CellRef::borrow(term);
+  return CellRef::adopt(substituteInto(term, mask, byLetter));
 }
 
 }  // namespace vorn::eval

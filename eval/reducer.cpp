@@ -274,16 +274,17 @@ void useParameterless(Machine& m, const Resolution& global, const CellRef& defin
 
 // Rule 9: a defined name; binders are substituted by the arguments in order.
 void useDefinition(Machine& m, const Resolution& global, const Redex& redex) {
-  CellRef definition = *global.definition;
-  CellRef body = definition;
+  // The table holds the definition while the binders are stripped and substituted (nothing here
+  // writes the table), so its Cells are only borrowed.
+  Cell* body = global.definition->get();
   int binders = 0;
-  std::array<char, kMaxArguments> letters{};
-  while (binderKind(body.get()) == BinderKind::Lambda) {
+  std::array<char, kMaxArguments> letters;
+  while (binderKind(body) == BinderKind::Lambda) {
     CORE_ASSERT(binders < redex.count);
-    letters[binders++] = letterOf(rightOf(leftOf(body.get())));
-    body = cells::right(body);
+    letters[binders++] = letterOf(rightOf(leftOf(body)));
+    body = rightOf(body);
   }
-  if (binders == 0) return useParameterless(m, global, definition);
+  if (binders == 0) return useParameterless(m, global, CellRef(*global.definition));
   CORE_ASSERT(binders == redex.count);
   m.r = substituteAll(body, letters.data(), redex.args.data(), binders);
 }
@@ -312,16 +313,15 @@ void rewriteMachine(Machine& m) {
   CORE_ASSERT(variableSet(r) == 0);
   Redex redex = unwind(r);
   Cell* h = redex.head;
-  std::string_view s = cells::atomBytesOf(h);
-  unsigned char first = firstByteOf(h);
+  unsigned char first = firstByteOf(h);  // 0 for an empty name and for a text Pair
   Resolution resolution;
-  if (!s.empty() && !isDatumByte(first)) resolution = resolveHead(h, s);
+  if (first != 0 && !isDatumByte(first)) resolution = resolveHead(h);
 
   // Rule 1 comes before anything else holds the redex, so a builtin can tell whether its
   // arguments are shared.
   if (resolution.builtin != nullptr) return callBuiltin(m, *resolution.builtin);  // rule 1
   CellRef hold = m.r;  // keeps the borrowed arguments alive while m.r is replaced
-  if (s == "{") {  // rule 2: { c e body
+  if (cells::isOneByteAtom(h, '{')) {  // rule 2: { c e body
     CellRef e = arg(redex, 1);
     if (!isValue(e)) {
       CellRef lambda = makePair(makePair(combinators().Lambda, arg(redex, 0)), arg(redex, 2));
@@ -330,7 +330,7 @@ void rewriteMachine(Machine& m) {
     m.r = substitute(arg(redex, 2), e, letterOf(redex.args[0]));
     return;
   }
-  if (s == "\\") {  // rule 3: \ c body a
+  if (cells::isOneByteAtom(h, '\\')) {  // rule 3: \ c body a
     m.r = substitute(arg(redex, 1), arg(redex, 2), letterOf(redex.args[0]));
     return;
   }
@@ -352,7 +352,7 @@ void rewriteMachine(Machine& m) {
   }
   if (first == ')') return completeMemo(m, redex);  // rule 8
   if (resolution.definition != nullptr) return useDefinition(m, resolution, redex);  // rule 9
-  stopWith(m, markerAtom(']', s));  // rule 10: the missing-name marker
+  stopWith(m, markerAtom(']', cells::atomBytesOf(h)));  // rule 10: the missing-name marker
 }
 
 CellRef join(Machine& m) { return makePair(fold(m), std::move(m.r)); }

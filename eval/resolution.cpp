@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "front/globals.h"
 
@@ -56,16 +57,18 @@ Resolution lookUp(std::string_view bytes, const std::string*& key) {
 
 }  // namespace
 
-Resolution resolveHead(const cells::Cell* head, std::string_view bytes) {
+Resolution resolveHead(const cells::Cell* head) {
   Cache& c = cache();
   if (c.generation != front::tablesGeneration()) {
     c.slots.fill(Slot{});
     c.generation = front::tablesGeneration();
   }
   Slot& slot = c.slots[slotOf(head)];
-  if (slot.head == head && *slot.key == bytes) return slot.answer;
+  // A name's full byte string ends at its first zero byte, and no key holds a zero byte before
+  // its end, so comparing up to the zero says whether the Atom still spells the key.
+  if (slot.head == head && std::strcmp(cells::atomData(head), slot.key->c_str()) == 0) return slot.answer;
   const std::string* key = nullptr;
-  Resolution answer = lookUp(bytes, key);
+  Resolution answer = lookUp(cells::atomBytesOf(head), key);
   if (key != nullptr) slot = Slot{head, key, answer};
   return answer;
 }
