@@ -72,6 +72,13 @@ inline void setExtent(Cell* c, std::uint64_t n) {
   CORE_ASSERT(n < kExtentLimit);
   c->header = (c->header & ~kExtentMask) | (n << kExtentShift);
 }
+// The whole analysis of a Pair at once: arity field, redex flag and letter set.
+inline void setPairAnalysis(Cell* c, int v, bool redex, std::uint64_t letters) {
+  CORE_ASSERT(v <= 11 && v >= -52);
+  CORE_ASSERT(letters < kExtentLimit);
+  c->header = (c->header & (kCountMask | kAtomBit)) | (letters << kExtentShift) |
+              (static_cast<std::uint64_t>(v + 52) << kArityShift) | (redex ? kRedexBit : 0);
+}
 inline void markTextClass(Cell* c) { c->header = (c->header & ~kAnalysisMask) | kTextClassByte; }
 
 // ---- Counting -------------------------------------------------------------------------------

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "front/globals.h"
+#include "eval/resolution.h"
 
 namespace vorn::eval {
 
@@ -56,8 +56,10 @@ void analyseAtom(Cell* atom) {
   if (b == '[') return cells::markTextClass(atom);
   if (isNameAtom(atom)) {
     std::string_view name = atomBytesOf(atom);
-    if (const Cell* definition = front::findGlobal(name)) {
-      return setAnalysed(atom, binderCount(definition), false);
+    // The head resolution answers from its cache; builtins make a fresh K or H Atom for every
+    // comparison, and each is analysed once.
+    if (const CellRef* definition = resolveHead(atom).definition) {
+      return setAnalysed(atom, binderCount(definition->get()), false);
     }
     if (name.size() == 1 && isLower(b)) {
       setAnalysed(atom, kUnknownArity, false);
@@ -77,20 +79,31 @@ int appliedArity(const Cell* function) {
   return a - 1;
 }
 
+// The free letters of a Cell that is analysed already.
+std::uint32_t lettersOf(const Cell* c) {
+  if (isTextClassCell(c)) return 0;
+  if (isAtomCell(c)) {
+    unsigned char b = firstByteOf(c);
+    if ((b >= '0' && b <= '9') || b == '[') return 0;
+  }
+  return static_cast<std::uint32_t>(extentField(c));
+}
+
 // The free letters of the Pair, by the binder shape it has.
 std::uint32_t pairVariables(const Cell* l, const Cell* r) {
   if (!isAtomCell(l)) {
     const Cell* ll = leftOf(l);
-    if (isAtomCell(ll) && firstByteOf(ll) == '{') return variableSet(const_cast<Cell*>(r));
+    if (isAtomCell(ll) && firstByteOf(ll) == '{') return lettersOf(r);
     if (!isAtomCell(ll) && isAtomCell(leftOf(ll)) && firstByteOf(leftOf(ll)) == '{') {
-      std::uint32_t bound = variableSet(rightOf(ll));
-      return (variableSet(const_cast<Cell*>(r)) & ~bound) | variableSet(const_cast<Cell*>(l));
+      std::uint32_t bound = lettersOf(rightOf(ll));
+      return (lettersOf(r) & ~bound) | lettersOf(l);
     }
   }
-  return variableSet(const_cast<Cell*>(l)) | variableSet(const_cast<Cell*>(r));
+  return lettersOf(l) | lettersOf(r);
 }
 
-// Analyses a Pair whose children are analysed already.
+// Analyses a Pair whose children are analysed already. Every rewrite makes Pairs, so this writes
+// the whole analysis into the header at once.
 void analysePair(Cell* pair) {
   Cell* l = leftOf(pair);
   Cell* r = rightOf(pair);
@@ -104,15 +117,10 @@ void analysePair(Cell* pair) {
   }
   int arityValue = appliedArity(l);
   bool lambda = !isAtomCell(l) && isAtomCell(leftOf(l)) && firstByteOf(leftOf(l)) == '\\';
-  if (lambda) {
-    setAnalysed(pair, arityValue, false);
-    cells::setExtent(pair, variableSet(r) & ~variableSet(l));
-    return;
-  }
-  bool redex = (!leftText && cells::redexFlag(l)) || (!rightText && cells::redexFlag(r)) ||
-               arity(r) < 1;
-  setAnalysed(pair, arityValue, redex);
-  cells::setExtent(pair, pairVariables(l, r));
+  if (lambda) return cells::setPairAnalysis(pair, arityValue, false, lettersOf(r) & ~lettersOf(l));
+  bool redex = (!leftText && cells::redexFlag(l)) ||
+               (!rightText && (cells::redexFlag(r) || cells::arityField(r) < 1));
+  cells::setPairAnalysis(pair, arityValue, redex, pairVariables(l, r));
 }
 
 }  // namespace
