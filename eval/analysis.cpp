@@ -214,10 +214,10 @@ Cell* analysedPair(Cell* l, Cell* r) {
 }
 
 // A new reference to the term with the masked letters replaced. Untouched subtrees are shared.
-// Every Cell reached here is analysed (the term was, and so were the replacements), so each new
-// Pair can be analysed as it is made.
+// Every Cell reached here is analysed (the callers analyse the term and the replacements first),
+// so its letters are read straight from the header and each new Pair is analysed as it is made.
 Cell* substituteInto(Cell* t, std::uint32_t mask, const Replacements& values) {
-  if ((variableSet(t) & mask) == 0 || isTextClassCell(t)) {
+  if ((lettersOf(t) & mask) == 0) {  // also every text: it has no letters
     cells::retain(t);
     return t;
   }
@@ -257,6 +257,7 @@ CellRef substitute(const CellRef& term, const CellRef& v, char c) {
   Replacements values{};
   values[c - 'a'] = v.get();
   analyse(v.get());
+  analyse(term.get());
   return CellRef::adopt(substituteInto(term.get(), std::uint32_t{1} << (c - 'a'), values));
 }
 
@@ -272,6 +273,7 @@ CellRef substituteAll(Cell* term, const char* letters, Cell* const* values, int 
     analyse(values[i]);
   }
   if (mask == 0) return CellRef::borrow(term);
+  analyse(term);
   return CellRef::adopt(substituteInto(term, mask, byLetter));
 }
 

@@ -219,7 +219,7 @@ struct Redex {
 };
 
 Redex unwind(Cell* r) {
-  Redex redex{};
+  Redex redex;  // only the first `count` arguments are ever read
   Cell* c = r;
   while (!isAtomCell(c) && !cells::isTextClassCell(c)) {
     CORE_ASSERT(redex.count < kMaxArguments);
