@@ -114,17 +114,18 @@ void stopWith(Machine& m, CellRef result) {
 }
 
 // The top frame, taken off K. A continuation that grew deep (a recursion thousands of calls
-// down) gives its room back as it unwinds: when the frames fill less than a third of the vector,
-// it moves to one two thirds the size. The values built on the way back then reuse that memory
-// instead of adding to it, and a vector that shrinks only after its size has fallen by a third
-// (and grows only after it has doubled) copies each frame a bounded number of times.
+// down) gives its room back as it unwinds: when the frames fill less than half of the vector, it
+// moves to one three quarters the size. The values built on the way back then reuse that memory
+// instead of adding to it. Between two moves the size changes by a fixed share of itself, so each
+// frame is copied a bounded number of times on average; and a move holds the old vector and the
+// smaller copy at once only while the frames take half the old room.
 CellRef popFrame(Machine& m) {
   CellRef frame = CellRef::adopt(m.frames.back());
   m.frames.pop_back();
   std::size_t capacity = m.frames.capacity();
-  if (capacity >= kShrinkableFrames && m.frames.size() * 3 < capacity) {
+  if (capacity >= kShrinkableFrames && m.frames.size() * 2 < capacity) {
     std::vector<Cell*> smaller;
-    smaller.reserve(capacity / 3 * 2);
+    smaller.reserve(capacity / 4 * 3);
     smaller.assign(m.frames.begin(), m.frames.end());
     m.frames.swap(smaller);
   }
