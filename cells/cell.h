@@ -95,11 +95,23 @@ void freeCell(Cell* c);
 inline void release(Cell* c) {
   std::uint64_t count = c->header & kCountMask;
   CORE_ASSERT(count != 0);
-  if (count == 1) {
-    freeCell(c);
-  } else {
+  if (count != 1) {
     c->header -= 1;
+    return;
   }
+  // The common end of a Pair: both children live on. Freed here without the general walk.
+  if (!isAtomCell(c)) {
+    Cell* l = reinterpret_cast<PairCell*>(c)->left;
+    Cell* r = reinterpret_cast<PairCell*>(c)->right;
+    CORE_ASSERT(l != nullptr && r != nullptr);
+    if ((l->header & kCountMask) > 1 && (r->header & kCountMask) > 1 && l != r) {
+      l->header -= 1;
+      r->header -= 1;
+      cellFree(c, sizeof(PairCell));
+      return;
+    }
+  }
+  freeCell(c);
 }
 
 // ---- Atoms (borrowed access) ----------------------------------------------------------------
