@@ -2,7 +2,10 @@
 // with the fatal error "memory": no Cell can be made, and nothing a program does can recover.
 #include "cells/allocator.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "driver/report.h"
@@ -65,3 +68,27 @@ void freeLarge(void* block) {
 }
 
 }  // namespace vorn::cells::detail
+
+namespace vorn::cells {
+
+void* cellGrow(void* block, std::size_t oldBytes, std::size_t newBytes) {
+  using namespace detail;
+  std::size_t oldUnits = (oldBytes + 7) >> 3;
+  std::size_t newUnits = (newBytes + 7) >> 3;
+  if (kPooled && oldUnits <= kSmallUnits) {
+    if (newUnits == oldUnits) {
+      VORN_COUNT_CELL_BYTES(static_cast<std::int64_t>(newBytes - oldBytes));
+      return block;
+    }
+    void* moved = cellAllocate(newBytes);
+    std::memcpy(moved, block, oldBytes);
+    cellFree(block, oldBytes);
+    return moved;
+  }
+  // A large block: from malloc, whose usable size tells how much room it already has.
+  VORN_COUNT_CELL_BYTES(static_cast<std::int64_t>(newBytes - oldBytes));
+  if (malloc_usable_size(block) >= newBytes) return block;
+  return checked(std::realloc(block, newBytes + newBytes / 2));
+}
+
+}  // namespace vorn::cells

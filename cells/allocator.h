@@ -69,6 +69,12 @@ inline void cellFree(void* block, std::size_t bytes) {
   freeLarge(block);
 }
 
+// A block of `oldBytes` made room for at least `newBytes` (more than `oldBytes`), its contents
+// kept; it may move. A small block stays where it is while its size class still holds the new
+// size; a large block grows by half again at a time, so a block grown piece by piece is copied
+// a bounded number of times on average. The block then counts as allocated with `newBytes`.
+void* cellGrow(void* block, std::size_t oldBytes, std::size_t newBytes);
+
 // Number of Cell blocks currently allocated and not yet freed.
 inline std::int64_t liveCellBlocks() { return detail::gPools.live; }
 

@@ -145,17 +145,6 @@ CellRef::CellRef(std::string_view bytes) : cell_(makeAtomCell(bytes.data(), byte
   retain(cell_);
 }
 
-CellRef makePair(CellRef left, CellRef right) {
-  // The new Pair takes over both references instead of retaining and releasing them.
-  CORE_ASSERT(!left.empty());
-  CORE_ASSERT(!right.empty());
-  auto* p = static_cast<PairCell*>(cellAllocate(sizeof(PairCell)));
-  p->header = 1;
-  p->left = left.detach();
-  p->right = right.detach();
-  return CellRef::adopt(reinterpret_cast<Cell*>(p));
-}
-
 CellRef nest3(CellRef a, CellRef b, CellRef c) {
   return makePair(makePair(std::move(a), std::move(b)), std::move(c));
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "cells/allocator.h"
 #include "driver/assert.h"
 
 namespace vorn::cells {
@@ -71,6 +72,13 @@ inline void setExtent(Cell* c, std::uint64_t n) {
   CORE_ASSERT(n < kExtentLimit);
   c->header = (c->header & ~kExtentMask) | (n << kExtentShift);
 }
+// The whole analysis of a Pair at once: arity field, redex flag and letter set.
+inline void setPairAnalysis(Cell* c, int v, bool redex, std::uint64_t letters) {
+  CORE_ASSERT(v <= 11 && v >= -52);
+  CORE_ASSERT(letters < kExtentLimit);
+  c->header = (c->header & (kCountMask | kAtomBit)) | (letters << kExtentShift) |
+              (static_cast<std::uint64_t>(v + 52) << kArityShift) | (redex ? kRedexBit : 0);
+}
 inline void markTextClass(Cell* c) { c->header = (c->header & ~kAnalysisMask) | kTextClassByte; }
 
 // ---- Counting -------------------------------------------------------------------------------
@@ -87,11 +95,23 @@ void freeCell(Cell* c);
 inline void release(Cell* c) {
   std::uint64_t count = c->header & kCountMask;
   CORE_ASSERT(count != 0);
-  if (count == 1) {
-    freeCell(c);
-  } else {
+  if (count != 1) {
     c->header -= 1;
+    return;
   }
+  // The common end of a Pair: both children live on. Freed here without the general walk.
+  if (!isAtomCell(c)) {
+    Cell* l = reinterpret_cast<PairCell*>(c)->left;
+    Cell* r = reinterpret_cast<PairCell*>(c)->right;
+    CORE_ASSERT(l != nullptr && r != nullptr);
+    if ((l->header & kCountMask) > 1 && (r->header & kCountMask) > 1 && l != r) {
+      l->header -= 1;
+      r->header -= 1;
+      cellFree(c, sizeof(PairCell));
+      return;
+    }
+  }
+  freeCell(c);
 }
 
 // ---- Atoms (borrowed access) ----------------------------------------------------------------
@@ -192,8 +212,17 @@ inline CellRef right(const CellRef& c) { return CellRef::borrow(rightOf(c.get())
 inline std::string_view atomBytes(const CellRef& c) { return atomBytesOf(c.get()); }
 inline std::size_t atomSize(const CellRef& c) { return atomSizeOf(c.get()); }
 
-// Pair(left, right); both are consumed.
-CellRef makePair(CellRef left, CellRef right);
+// Pair(left, right); both are consumed. Inline: every rewrite makes Pairs.
+inline CellRef makePair(CellRef left, CellRef right) {
+  // The new Pair takes over both references instead of retaining and releasing them.
+  CORE_ASSERT(!left.empty());
+  CORE_ASSERT(!right.empty());
+  auto* p = static_cast<PairCell*>(cellAllocate(sizeof(PairCell)));
+  p->header = 1;
+  p->left = left.detach();
+  p->right = right.detach();
+  return CellRef::adopt(reinterpret_cast<Cell*>(p));
+}
 // Pair(Pair(a, b), c) and Pair(Pair(Pair(a, b), c), d): a applied to its arguments in order.
 CellRef nest3(CellRef a, CellRef b, CellRef c);
 CellRef nest4(CellRef a, CellRef b, CellRef c, CellRef d);

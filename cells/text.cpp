@@ -2,8 +2,10 @@
 #include "cells/text.h"
 
 #include <array>
+#include <cstring>
 #include <vector>
 
+#include "cells/allocator.h"
 #include "driver/report.h"
 
 namespace vorn::cells {
@@ -217,6 +219,20 @@ CellRef makeText(std::string_view bytes) {
   text.append(bytes);
   text += ']';
   return CellRef(std::string_view(text));
+}
+
+CellRef extendText(CellRef text, std::string_view inner) {
+  Cell* c = text.get();
+  CORE_ASSERT(isAtomCell(c) && firstByteOf(c) == '[' && refCount(c) == 1);
+  std::size_t n = atomSizeOf(c);  // both brackets included
+  std::size_t grown = n + inner.size();
+  c = static_cast<Cell*>(cellGrow(text.detach(), sizeof(Cell) + n + 1, sizeof(Cell) + grown + 1));
+  char* data = atomDataMutable(c);
+  if (!inner.empty()) std::memcpy(data + n - 1, inner.data(), inner.size());
+  data[grown - 1] = ']';
+  data[grown] = '\0';
+  setExtent(c, grown < kExtentLimit ? grown : 0);
+  return CellRef::adopt(c);
 }
 
 std::string textBytes(const CellRef& text) {

@@ -21,6 +21,9 @@ CellRef makeText(std::string_view bytes);
 std::string textBytes(const CellRef& text);
 // One text Atom with the same text; linear in the total length.
 CellRef flattenText(const CellRef& text);
+// The text Atom, which the caller holds as its only owner, with `inner` added before its closing
+// bracket. The Atom is extended where it lies (it may move) instead of copied.
+CellRef extendText(CellRef text, std::string_view inner);
 // The text a (brackets included) with b appended; b is first replaced by what the code map maps
 // it to when it is a key there.
 std::string joinText(std::string_view a, std::string_view b);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "front/globals.h"
+#include "eval/resolution.h"
 
 namespace vorn::eval {
 
@@ -56,8 +56,10 @@ void analyseAtom(Cell* atom) {
   if (b == '[') return cells::markTextClass(atom);
   if (isNameAtom(atom)) {
     std::string_view name = atomBytesOf(atom);
-    if (const Cell* definition = front::findGlobal(name)) {
-      return setAnalysed(atom, binderCount(definition), false);
+    // The head resolution answers from its cache; builtins make a fresh K or H Atom for every
+    // comparison, and each is analysed once.
+    if (const CellRef* definition = resolveHead(atom).definition) {
+      return setAnalysed(atom, binderCount(definition->get()), false);
     }
     if (name.size() == 1 && isLower(b)) {
       setAnalysed(atom, kUnknownArity, false);
@@ -77,20 +79,31 @@ int appliedArity(const Cell* function) {
   return a - 1;
 }
 
+// The free letters of a Cell that is analysed already.
+std::uint32_t lettersOf(const Cell* c) {
+  if (isTextClassCell(c)) return 0;
+  if (isAtomCell(c)) {
+    unsigned char b = firstByteOf(c);
+    if ((b >= '0' && b <= '9') || b == '[') return 0;
+  }
+  return static_cast<std::uint32_t>(extentField(c));
+}
+
 // The free letters of the Pair, by the binder shape it has.
 std::uint32_t pairVariables(const Cell* l, const Cell* r) {
   if (!isAtomCell(l)) {
     const Cell* ll = leftOf(l);
-    if (isAtomCell(ll) && firstByteOf(ll) == '{') return variableSet(const_cast<Cell*>(r));
+    if (isAtomCell(ll) && firstByteOf(ll) == '{') return lettersOf(r);
     if (!isAtomCell(ll) && isAtomCell(leftOf(ll)) && firstByteOf(leftOf(ll)) == '{') {
-      std::uint32_t bound = variableSet(rightOf(ll));
-      return (variableSet(const_cast<Cell*>(r)) & ~bound) | variableSet(const_cast<Cell*>(l));
+      std::uint32_t bound = lettersOf(rightOf(ll));
+      return (lettersOf(r) & ~bound) | lettersOf(l);
     }
   }
-  return variableSet(const_cast<Cell*>(l)) | variableSet(const_cast<Cell*>(r));
+  return lettersOf(l) | lettersOf(r);
 }
 
-// Analyses a Pair whose children are analysed already.
+// Analyses a Pair whose children are analysed already. Every rewrite makes Pairs, so this writes
+// the whole analysis into the header at once.
 void analysePair(Cell* pair) {
   Cell* l = leftOf(pair);
   Cell* r = rightOf(pair);
@@ -104,15 +117,10 @@ void analysePair(Cell* pair) {
   }
   int arityValue = appliedArity(l);
   bool lambda = !isAtomCell(l) && isAtomCell(leftOf(l)) && firstByteOf(leftOf(l)) == '\\';
-  if (lambda) {
-    setAnalysed(pair, arityValue, false);
-    cells::setExtent(pair, variableSet(r) & ~variableSet(l));
-    return;
-  }
-  bool redex = (!leftText && cells::redexFlag(l)) || (!rightText && cells::redexFlag(r)) ||
-               arity(r) < 1;
-  setAnalysed(pair, arityValue, redex);
-  cells::setExtent(pair, pairVariables(l, r));
+  if (lambda) return cells::setPairAnalysis(pair, arityValue, false, lettersOf(r) & ~lettersOf(l));
+  bool redex = (!leftText && cells::redexFlag(l)) ||
+               (!rightText && (cells::redexFlag(r) || cells::arityField(r) < 1));
+  cells::setPairAnalysis(pair, arityValue, redex, pairVariables(l, r));
 }
 
 }  // namespace
@@ -136,9 +144,13 @@ void analyseFresh(Cell* term) {
   if (isAtomCell(term)) return analyseAtom(term);
   if (isAnalysed(leftOf(term)) && isAnalysed(rightOf(term))) return analysePair(term);
   // Children first, walked with a work list: a fresh list of millions of cells (one a builtin
-  // built, say) is analysed without native recursion.
-  std::vector<Cell*> pending{term};
-  while (!pending.empty()) {
+  // built, say) is analysed without native recursion. The list is kept between calls, since
+  // every rewrite makes fresh Pairs, and an allocation per call would cost more than the walk.
+  static auto* work = new std::vector<Cell*>();
+  std::vector<Cell*>& pending = *work;
+  std::size_t base = pending.size();
+  pending.push_back(term);
+  while (pending.size() != base) {
     Cell* c = pending.back();
     if (isAnalysed(c)) {
       pending.pop_back();
@@ -193,9 +205,19 @@ std::uint32_t letterBit(const Cell* binder) {
   return isLower(b) ? std::uint32_t{1} << (b - 'a') : 0;
 }
 
+// A new Pair of two analysed Cells (both references taken over), analysed at once: the machine
+// looks at every Pair a rewrite makes, and its children are at hand now.
+Cell* analysedPair(Cell* l, Cell* r) {
+  Cell* pair = cells::makePair(CellRef::adopt(l), CellRef::adopt(r)).detach();
+  analysePair(pair);
+  return pair;
+}
+
 // A new reference to the term with the masked letters replaced. Untouched subtrees are shared.
+// Every Cell reached here is analysed (the callers analyse the term and the replacements first),
+// so its letters are read straight from the header and each new Pair is analysed as it is made.
 Cell* substituteInto(Cell* t, std::uint32_t mask, const Replacements& values) {
-  if ((variableSet(t) & mask) == 0 || isTextClassCell(t)) {
+  if ((lettersOf(t) & mask) == 0) {  // also every text: it has no letters
     cells::retain(t);
     return t;
   }
@@ -210,22 +232,21 @@ Cell* substituteInto(Cell* t, std::uint32_t mask, const Replacements& values) {
     case BinderKind::Lambda: {  // ((\ d) body): d is bound in the body
       std::uint32_t inner = mask & ~letterBit(rightOf(l));
       cells::retain(l);
-      return cells::makePair(CellRef::adopt(l), CellRef::adopt(substituteInto(r, inner, values))).detach();
+      return analysedPair(l, substituteInto(r, inner, values));
     }
     case BinderKind::Binding: {  // ((({ d) e) body): d is bound in the body only
       Cell* binder = leftOf(l);
       std::uint32_t inner = mask & ~letterBit(rightOf(binder));
       cells::retain(binder);
-      CellRef head = cells::makePair(CellRef::adopt(binder),
-                                     CellRef::adopt(substituteInto(rightOf(l), mask, values)));
-      return cells::makePair(std::move(head), CellRef::adopt(substituteInto(r, inner, values))).detach();
+      Cell* head = analysedPair(binder, substituteInto(rightOf(l), mask, values));
+      return analysedPair(head, substituteInto(r, inner, values));
     }
     case BinderKind::Other:
       break;
   }
   Cell* newLeft = substituteInto(l, mask, values);
   Cell* newRight = substituteInto(r, mask, values);
-  return cells::makePair(CellRef::adopt(newLeft), CellRef::adopt(newRight)).detach();
+  return analysedPair(newLeft, newRight);
 }
 
 }  // namespace
@@ -235,11 +256,13 @@ CellRef substitute(const CellRef& term, const CellRef& v, char c) {
   if (!isLower(static_cast<unsigned char>(c))) return term;
   Replacements values{};
   values[c - 'a'] = v.get();
+  analyse(v.get());
+  analyse(term.get());
   return CellRef::adopt(substituteInto(term.get(), std::uint32_t{1} << (c - 'a'), values));
 }
 
-CellRef substituteAll(const CellRef& term, const char* letters, Cell* const* values, int count) {
-  Replacements byLetter{};
+CellRef substituteAll(Cell* term, const char* letters, Cell* const* values, int count) {
+  Replacements byLetter;  // only the letters in the mask are ever read
   std::uint32_t mask = 0;
   // Later binders of the same letter win, as substituting one after another would make them.
   for (int i = count; i-- > 0;) {
@@ -247,9 +270,11 @@ CellRef substituteAll(const CellRef& term, const char* letters, Cell* const* val
     if (!isLower(c) || (mask & (std::uint32_t{1} << (c - 'a'))) != 0) continue;
     mask |= std::uint32_t{1} << (c - 'a');
     byLetter[c - 'a'] = values[i];
+    analyse(values[i]);
   }
-  if (mask == 0) return term;
-  return CellRef::adopt(substituteInto(term.get(), mask, byLetter));
+  if (mask == 0) return CellRef::borrow(term);
+  analyse(term);
+  return CellRef::adopt(substituteInto(term, mask, byLetter));
 }
 
 }  // namespace vorn::eval

@@ -56,7 +56,7 @@ BinderKind binderKind(const Cell* term);
 CellRef substitute(const CellRef& term, const CellRef& v, char c);
 // The term with the letters replaced by the closed values at once; the same as substituting one
 // after another, since no value holds a free letter.
-CellRef substituteAll(const CellRef& term, const char* letters, Cell* const* values, int count);
+CellRef substituteAll(Cell* term, const char* letters, Cell* const* values, int count);
 
 // The name test of the analysis: identifiers of '_' and a..z, and the one-byte names.
 bool isNameAtom(const Cell* atom);

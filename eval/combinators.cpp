@@ -2,7 +2,7 @@
 
 namespace vorn::eval {
 
-namespace {
+namespace detail {
 
 Combinators* gCombinators = nullptr;
 
@@ -15,17 +15,12 @@ Combinators* makeCombinators() {
   return c;
 }
 
-}  // namespace
-
-const Combinators& combinators() {
-  if (gCombinators == nullptr) gCombinators = makeCombinators();
-  return *gCombinators;
-}
+}  // namespace detail
 
 void resetCombinators() {
   // The old Atoms may still be held by live terms; they stay valid through those references.
-  delete gCombinators;
-  gCombinators = makeCombinators();
+  delete detail::gCombinators;
+  detail::gCombinators = detail::makeCombinators();
 }
 
 }  // namespace vorn::eval

@@ -13,7 +13,16 @@ struct Combinators {
   cells::CellRef XJ;  // (X J), the tag of boxed trees and text decompositions
 };
 
-const Combinators& combinators();
+namespace detail {
+extern Combinators* gCombinators;
+Combinators* makeCombinators();
+}  // namespace detail
+
+// Inline: the machine reaches for these in most steps.
+inline const Combinators& combinators() {
+  if (detail::gCombinators == nullptr) detail::gCombinators = detail::makeCombinators();
+  return *detail::gCombinators;
+}
 // Makes fresh Atoms for the next evaluation.
 void resetCombinators();
 

@@ -37,6 +37,9 @@ using cells::rightOf;
 
 namespace {
 
+// Below this many frames a continuation keeps its vector as it is.
+constexpr std::size_t kShrinkableFrames = 4096;
+
 // The continuation is kept unfolded: the frames g of ((B (B ... (B I g1) ...) gn-1) gn) on a heap
 // vector, the innermost frame last, above its base Atom (I). Folding it back gives the Cell form
 // whenever a caller asks for the state, so nothing outside can tell; inside, pushing and popping a
@@ -46,6 +49,9 @@ struct Machine {
   CellRef base;               // the Atom under the frames
   CellRef r;
   bool stopped = false;  // a builtin or the reducer ended the evaluation early
+  // Set by runMachine, which only wants the final state: a resumed (T y) frame may then take the
+  // T rewrite that must follow it in the same call (see resumeFrame).
+  bool joinsTRewrite = false;
 
   Machine() = default;
   Machine(const Machine&) = delete;
@@ -107,6 +113,25 @@ void stopWith(Machine& m, CellRef result) {
   m.stopped = true;
 }
 
+// The top frame, taken off K. A continuation that grew deep (a recursion thousands of calls
+// down) gives its room back as it unwinds: when the frames fill less than half of the vector, it
+// moves to one three quarters the size. The values built on the way back then reuse that memory
+// instead of adding to it. Between two moves the size changes by a fixed share of itself, so each
+// frame is copied a bounded number of times on average; and a move holds the old vector and the
+// smaller copy at once only while the frames take half the old room.
+CellRef popFrame(Machine& m) {
+  CellRef frame = CellRef::adopt(m.frames.back());
+  m.frames.pop_back();
+  std::size_t capacity = m.frames.capacity();
+  if (capacity >= kShrinkableFrames && m.frames.size() * 2 < capacity) {
+    std::vector<Cell*> smaller;
+    smaller.reserve(capacity / 4 * 3);
+    smaller.assign(m.frames.begin(), m.frames.end());
+    m.frames.swap(smaller);
+  }
+  return frame;
+}
+
 // K := ((B K) frame); R := next.
 void pushFrame(Machine& m, CellRef frame, CellRef next) {
   m.frames.push_back(frame.detach());
@@ -129,18 +154,62 @@ void evaluateArgument(Machine& m) {
   pushFrame(m, std::move(x), std::move(y));
 }
 
-// K = ((B K') g) and R a value: continue with K' and (g R).
-void resumeFrame(Machine& m) {
-  CORE_ASSERT(!m.frames.empty());
-  CellRef frame = CellRef::adopt(m.frames.back());
-  m.frames.pop_back();
-  m.r = makePair(std::move(frame), std::move(m.r));
-}
-
 // The y of a (T y) frame, or nullptr for any other frame.
 Cell* pendingArgument(const Cell* g) {
   if (isAtomCell(g) || !cells::isOneByteAtom(leftOf(g), 'T')) return nullptr;
   return rightOf(g);
+}
+
+// True when d is ((\ a) ((\ b) (b a))) for two different letters a and b: the Prelude's T.
+bool hasPreludeTShape(const Cell* d) {
+  if (binderKind(d) != BinderKind::Lambda) return false;
+  const Cell* inner = rightOf(d);
+  if (binderKind(inner) != BinderKind::Lambda) return false;
+  const Cell* first = rightOf(leftOf(d));
+  const Cell* second = rightOf(leftOf(inner));
+  auto a = static_cast<char>(firstByteOf(first));
+  auto b = static_cast<char>(firstByteOf(second));
+  if (a < 'a' || a > 'z' || b < 'a' || b > 'z' || a == b) return false;
+  if (!cells::isOneByteAtom(first, a) || !cells::isOneByteAtom(second, b)) return false;
+  const Cell* body = rightOf(inner);
+  return !isAtomCell(body) && cells::isOneByteAtom(leftOf(body), b) &&
+         cells::isOneByteAtom(rightOf(body), a);
+}
+
+// True when a redex ((t y) v) headed by the Atom t rewrites to (v y): t takes two arguments, is no
+// builtin, and its definition is the Prelude's T\a\b\b a.
+bool rewritesAsPreludeT(Cell* t) {
+  if (arity(t) != 2) return false;
+  Resolution resolution = resolveHead(t);
+  if (resolution.builtin != nullptr || resolution.definition == nullptr) return false;
+  // The definition last seen to have the shape, held so that its address cannot come back as
+  // another Cell.
+  static auto* verified = new CellRef();
+  Cell* d = resolution.definition->get();
+  if (verified->get() == d) return true;
+  if (!hasPreludeTShape(d)) return false;
+  *verified = *resolution.definition;
+  return true;
+}
+
+// K = ((B K') g) and R a value: continue with K' and (g R).
+//
+// Every (T y) frame that evaluating a function part first leaves (half the frames in most
+// programs) resumes as ((T y) v), which is no value, so the very next transition rewrites it by
+// the definition of T to (v y). When only the final state counts (runMachine), both transitions
+// are taken here at once: the same state results and both are counted, but ((T y) v) is never
+// built, analysed, unwound, looked up, substituted and freed.
+void resumeFrame(Machine& m) {
+  CORE_ASSERT(!m.frames.empty());
+  CellRef frame = popFrame(m);
+  Cell* y = pendingArgument(frame.get());
+  if (m.joinsTRewrite && y != nullptr && rewritesAsPreludeT(leftOf(frame.get()))) {
+    VORN_COUNT_STEP();
+    VORN_SPEND_STEP();
+    m.r = makePair(std::move(m.r), CellRef::borrow(y));
+    return;
+  }
+  m.r = makePair(std::move(frame), std::move(m.r));
 }
 
 void rewriteMachine(Machine& m);
@@ -154,8 +223,7 @@ bool takePendingArguments(Machine& m, int n) {
     if (pendingArgument(m.frames[m.frames.size() - 1 - i]) == nullptr) return false;
   }
   for (std::size_t i = 0; i < count; ++i) {
-    CellRef frame = CellRef::adopt(m.frames.back());
-    m.frames.pop_back();
+    CellRef frame = popFrame(m);
     m.r = makePair(std::move(m.r), CellRef::borrow(pendingArgument(frame.get())));
   }
   return true;
@@ -200,7 +268,7 @@ struct Redex {
 };
 
 Redex unwind(Cell* r) {
-  Redex redex{};
+  Redex redex;  // only the first `count` arguments are ever read
   Cell* c = r;
   while (!isAtomCell(c) && !cells::isTextClassCell(c)) {
     CORE_ASSERT(redex.count < kMaxArguments);
@@ -255,16 +323,17 @@ void useParameterless(Machine& m, const Resolution& global, const CellRef& defin
 
 // Rule 9: a defined name; binders are substituted by the arguments in order.
 void useDefinition(Machine& m, const Resolution& global, const Redex& redex) {
-  CellRef definition = *global.definition;
-  CellRef body = definition;
+  // The table holds the definition while the binders are stripped and substituted (nothing here
+  // writes the table), so its Cells are only borrowed.
+  Cell* body = global.definition->get();
   int binders = 0;
-  std::array<char, kMaxArguments> letters{};
-  while (binderKind(body.get()) == BinderKind::Lambda) {
+  std::array<char, kMaxArguments> letters;
+  while (binderKind(body) == BinderKind::Lambda) {
     CORE_ASSERT(binders < redex.count);
-    letters[binders++] = letterOf(rightOf(leftOf(body.get())));
-    body = cells::right(body);
+    letters[binders++] = letterOf(rightOf(leftOf(body)));
+    body = rightOf(body);
   }
-  if (binders == 0) return useParameterless(m, global, definition);
+  if (binders == 0) return useParameterless(m, global, CellRef(*global.definition));
   CORE_ASSERT(binders == redex.count);
   m.r = substituteAll(body, letters.data(), redex.args.data(), binders);
 }
@@ -293,16 +362,15 @@ void rewriteMachine(Machine& m) {
   CORE_ASSERT(variableSet(r) == 0);
   Redex redex = unwind(r);
   Cell* h = redex.head;
-  std::string_view s = cells::atomBytesOf(h);
-  unsigned char first = firstByteOf(h);
+  unsigned char first = firstByteOf(h);  // 0 for an empty name and for a text Pair
   Resolution resolution;
-  if (!s.empty() && !isDatumByte(first)) resolution = resolveHead(h, s);
+  if (first != 0 && !isDatumByte(first)) resolution = resolveHead(h);
 
   // Rule 1 comes before anything else holds the redex, so a builtin can tell whether its
   // arguments are shared.
   if (resolution.builtin != nullptr) return callBuiltin(m, *resolution.builtin);  // rule 1
   CellRef hold = m.r;  // keeps the borrowed arguments alive while m.r is replaced
-  if (s == "{") {  // rule 2: { c e body
+  if (cells::isOneByteAtom(h, '{')) {  // rule 2: { c e body
     CellRef e = arg(redex, 1);
     if (!isValue(e)) {
       CellRef lambda = makePair(makePair(combinators().Lambda, arg(redex, 0)), arg(redex, 2));
@@ -311,7 +379,7 @@ void rewriteMachine(Machine& m) {
     m.r = substitute(arg(redex, 2), e, letterOf(redex.args[0]));
     return;
   }
-  if (s == "\\") {  // rule 3: \ c body a
+  if (cells::isOneByteAtom(h, '\\')) {  // rule 3: \ c body a
     m.r = substitute(arg(redex, 1), arg(redex, 2), letterOf(redex.args[0]));
     return;
   }
@@ -333,7 +401,7 @@ void rewriteMachine(Machine& m) {
   }
   if (first == ')') return completeMemo(m, redex);  // rule 8
   if (resolution.definition != nullptr) return useDefinition(m, resolution, redex);  // rule 9
-  stopWith(m, markerAtom(']', s));  // rule 10: the missing-name marker
+  stopWith(m, markerAtom(']', cells::atomBytesOf(h)));  // rule 10: the missing-name marker
 }
 
 CellRef join(Machine& m) { return makePair(fold(m), std::move(m.r)); }
@@ -348,6 +416,7 @@ CellRef evaluate(CellRef term) {
 CellRef runMachine(CellRef state) {
   Machine m;
   split(m, std::move(state));
+  m.joinsTRewrite = true;
   while (!isFinal(m)) {
     VORN_COUNT_STEP();
     VORN_SPEND_STEP();

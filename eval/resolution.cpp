@@ -1,11 +1,14 @@
-// A direct-mapped cache from head Atoms to their resolutions. Only found names are cached, so a
-// definition added later (run-time loading) is seen at once. Map nodes never move, so the cached
+// A direct-mapped cache from head Atoms to their resolutions, and beside it one answer per byte
+// for the one-byte names (the Prelude letters and operators), whose Atoms builtins make afresh
+// for every result (K and H from every comparison), so a cache by Atom would keep missing. Only
+// found names are cached, so a definition added later (run-time loading) is seen at once. Map nodes never move, so the cached
 // pointers stay valid until an entry is erased or the tables are emptied, which changes the
 // tables' generation and empties the cache.
 #include "eval/resolution.h"
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "front/globals.h"
 
@@ -24,6 +27,7 @@ constexpr std::size_t kSlots = 4096;
 struct Cache {
   std::uint64_t generation = 0;
   std::array<Slot, kSlots> slots{};
+  std::array<Resolution, 256> oneByte{};  // empty (no builtin, no definition) until found
 };
 
 Cache& cache() {
@@ -56,16 +60,28 @@ Resolution lookUp(std::string_view bytes, const std::string*& key) {
 
 }  // namespace
 
-Resolution resolveHead(const cells::Cell* head, std::string_view bytes) {
+Resolution resolveHead(const cells::Cell* head) {
   Cache& c = cache();
   if (c.generation != front::tablesGeneration()) {
     c.slots.fill(Slot{});
+    c.oneByte.fill(Resolution{});
     c.generation = front::tablesGeneration();
   }
+  const char* data = cells::atomData(head);
+  if (data[1] == '\0') {
+    Resolution& known = c.oneByte[static_cast<unsigned char>(data[0])];
+    if (known.builtin == nullptr && known.definition == nullptr) {
+      const std::string* key = nullptr;
+      known = lookUp(std::string_view(data, 1), key);
+    }
+    return known;
+  }
   Slot& slot = c.slots[slotOf(head)];
-  if (slot.head == head && *slot.key == bytes) return slot.answer;
+  // A name's full byte string ends at its first zero byte, and no key holds a zero byte before
+  // its end, so comparing up to the zero says whether the Atom still spells the key.
+  if (slot.head == head && std::strcmp(cells::atomData(head), slot.key->c_str()) == 0) return slot.answer;
   const std::string* key = nullptr;
-  Resolution answer = lookUp(bytes, key);
+  Resolution answer = lookUp(cells::atomBytesOf(head), key);
   if (key != nullptr) slot = Slot{head, key, answer};
   return answer;
 }

@@ -17,7 +17,8 @@ struct Resolution {
   cells::CellRef* definition = nullptr;        // its slot in the global table (memoising writes it)
 };
 
-// The resolution of a non-empty head Atom whose full byte string is `bytes`.
-Resolution resolveHead(const cells::Cell* head, std::string_view bytes);
+// The resolution of a non-empty head Atom that is neither a datum nor a marker (its full byte
+// string ends at its first zero byte).
+Resolution resolveHead(const cells::Cell* head);
 
 }  // namespace vorn::eval
