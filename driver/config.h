@@ -2,6 +2,7 @@
 // no options and reads no environment variables, so each switch makes a separate build.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Step counter (CMake option VORN_COUNT_STEPS, off by default). The benchmarks in bench/ report
@@ -59,3 +60,15 @@ inline void spendStep() {
 #define VORN_COUNT_CELL_BYTES(delta) static_cast<void>(0)
 
 #endif
+
+// Memcheck build (CMake option VORN_MEMCHECK). The interpreter runs on a thread whose stack is a
+// large reservation, a second line of defence behind the work lists that every deep walk uses.
+// valgrind shadows the whole reservation, which at 64 GiB would cost it more memory than the
+// machine has, so the build that runs under valgrind reserves 256 MiB instead.
+namespace vorn::driver {
+#ifdef VORN_MEMCHECK
+inline constexpr std::size_t kInterpreterStackBytes = std::size_t{256} << 20;
+#else
+inline constexpr std::size_t kInterpreterStackBytes = std::size_t{64} << 30;
+#endif
+}  // namespace vorn::driver

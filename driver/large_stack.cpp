@@ -9,12 +9,13 @@
 #include <cstdint>
 
 #include "driver/assert.h"
+#include "driver/config.h"
 
 namespace vorn::driver {
 
 namespace {
 
-constexpr std::size_t kWantedStack = std::size_t{64} << 30;  // 64 GiB of address space
+constexpr std::size_t kWantedStack = kInterpreterStackBytes;
 constexpr std::size_t kSmallestStack = std::size_t{64} << 20;
 
 struct Job {

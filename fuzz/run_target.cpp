@@ -17,7 +17,7 @@
 namespace {
 
 constexpr std::uint64_t kSteps = 20000;
-constexpr std::int64_t kCellBytes = std::int64_t{32} << 20;
+constexpr std::int64_t kCellBytes = std::int64_t{4} << 20;
 
 const std::set<std::string, std::less<>>& allowedBuiltins() {
   static const std::set<std::string, std::less<>> names = {
