@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include "cells/walk.h"
 
 namespace vorn::cells {
 
@@ -23,17 +24,31 @@ int compareAtoms(const Cell* a, const Cell* b) {
 }  // namespace
 
 int compareValues(const Cell* a, const Cell* b) {
-  // Lists and applications grow along their right spine, so that spine is walked in this loop;
-  // only left children recurse, on the interpreter's large stack.
+  // The pairs of right children still to compare once the left children in hand are equal. The
+  // walk goes down left children and takes the right spine in the loop, so neither a long list
+  // nor a deep left nesting costs native stack.
+  struct Both {
+    const Cell* a;
+    const Cell* b;
+  };
+  WorkStack<Both> pending;
   for (;;) {
-    if (a == b) return 0;
-    bool atomA = isAtomCell(a), atomB = isAtomCell(b);
-    if (atomA && atomB) return compareAtoms(a, b);
-    if (atomA != atomB) return atomA ? 1 : -1;
-    int left = compareValues(leftOf(a), leftOf(b));
-    if (left != 0) return left;
-    a = rightOf(a);
-    b = rightOf(b);
+    if (a != b) {
+      bool atomA = isAtomCell(a), atomB = isAtomCell(b);
+      if (atomA != atomB) return atomA ? 1 : -1;
+      if (!atomA) {
+        pending.push({rightOf(a), rightOf(b)});
+        a = leftOf(a);
+        b = leftOf(b);
+        continue;
+      }
+      int c = compareAtoms(a, b);
+      if (c != 0) return c;
+    }
+    if (pending.empty()) return 0;
+    Both next = pending.pop();
+    a = next.a;
+    b = next.b;
   }
 }
 

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "cells/walk.h"
+
 namespace vorn::check {
 
 using cells::Cell;
@@ -32,26 +34,39 @@ void insertNew(Cell* c) {
   cells::retain(c);
 }
 
+// Interning as a rebuilding walk: a node the set already holds is done at once, an Atom joins
+// the set, and a Pair is closed once its children are canonical.
+struct InternWalk {
+  struct NoState {};
+
+  cells::Opening<NoState> open(Cell* x, NoState) {
+    InternSet& set = internSet();
+    // The whole value first: an already interned value costs one lookup, however large it is.
+    auto found = set.find(x);
+    if (found != set.end()) return cells::Opening<NoState>::done(CellRef::borrow(*found));
+    if (cells::isAtomCell(x)) {
+      insertNew(x);
+      return cells::Opening<NoState>::done(CellRef::borrow(x));
+    }
+    return cells::Opening<NoState>::walk(cells::leftOf(x), {}, cells::rightOf(x), {});
+  }
+
+  CellRef close(Cell* x, NoState, CellRef* canonical) {
+    if (canonical[0].get() == cells::leftOf(x) && canonical[1].get() == cells::rightOf(x)) {
+      insertNew(x);
+      return CellRef::borrow(x);
+    }
+    CellRef rebuilt = cells::makePair(std::move(canonical[0]), std::move(canonical[1]));
+    insertNew(rebuilt.get());
+    return rebuilt;
+  }
+};
+
 }  // namespace
 
 CellRef intern(const CellRef& x) {
-  InternSet& set = internSet();
-  // The whole value first: an already interned value costs one lookup, however large it is.
-  auto found = set.find(x.get());
-  if (found != set.end()) return CellRef::borrow(*found);
-  if (!cells::isPair(x)) {
-    insertNew(x.get());
-    return x;
-  }
-  CellRef l = intern(cells::left(x));
-  CellRef r = intern(cells::right(x));
-  if (l.get() == cells::leftOf(x.get()) && r.get() == cells::rightOf(x.get())) {
-    insertNew(x.get());
-    return x;
-  }
-  CellRef rebuilt = cells::makePair(std::move(l), std::move(r));
-  insertNew(rebuilt.get());
-  return rebuilt;
+  InternWalk walk;
+  return cells::rebuildTerm(x.get(), InternWalk::NoState{}, walk);
 }
 
 }  // namespace vorn::check

@@ -1,12 +1,13 @@
 // Term analysis and substitution. Results are cached in each Cell's header, so every test the
-// reducer makes costs constant time after a Cell's first visit. Both walks follow the shape of
-// the term; the interpreter's large stack makes that safe for any term that fits in memory.
+// reducer makes costs constant time after a Cell's first visit. Both walks keep their own work
+// lists, so a term's depth never becomes native stack depth.
 #include "eval/analysis.h"
 
 #include <array>
 #include <string_view>
 #include <vector>
 
+#include "cells/walk.h"
 #include "front/globals.h"
 
 namespace vorn::eval {
@@ -193,39 +194,48 @@ std::uint32_t letterBit(const Cell* binder) {
   return isLower(b) ? std::uint32_t{1} << (b - 'a') : 0;
 }
 
-// A new reference to the term with the masked letters replaced. Untouched subtrees are shared.
-Cell* substituteInto(Cell* t, std::uint32_t mask, const Replacements& values) {
-  if ((variableSet(t) & mask) == 0 || isTextClassCell(t)) {
-    cells::retain(t);
-    return t;
-  }
-  if (isAtomCell(t)) {  // the variable itself
-    Cell* v = values[firstByteOf(t) - 'a'];
-    cells::retain(v);
-    return v;
-  }
-  Cell* l = leftOf(t);
-  Cell* r = rightOf(t);
-  switch (binderKind(t)) {
-    case BinderKind::Lambda: {  // ((\ d) body): d is bound in the body
-      std::uint32_t inner = mask & ~letterBit(rightOf(l));
-      cells::retain(l);
-      return cells::makePair(CellRef::adopt(l), CellRef::adopt(substituteInto(r, inner, values))).detach();
+// Substitution as a rebuilding walk; the state is the mask of letters still replaced below. A
+// subterm without those letters is shared; a binder's body is walked without the letter it binds.
+struct SubstituteWalk {
+  const Replacements& values;
+
+  cells::Opening<std::uint32_t> open(Cell* t, std::uint32_t mask) {
+    using Opening = cells::Opening<std::uint32_t>;
+    if ((variableSet(t) & mask) == 0 || isTextClassCell(t)) return Opening::done(CellRef::borrow(t));
+    if (isAtomCell(t)) return Opening::done(CellRef::borrow(values[firstByteOf(t) - 'a']));
+    Cell* l = leftOf(t);
+    Cell* r = rightOf(t);
+    switch (binderKind(t)) {
+      case BinderKind::Lambda:  // ((\ d) body): d is bound in the body
+        return Opening::walk(r, mask & ~letterBit(rightOf(l)));
+      case BinderKind::Binding:  // ((({ d) e) body): d is bound in the body only
+        return Opening::walk(rightOf(l), mask, r, mask & ~letterBit(rightOf(leftOf(l))));
+      case BinderKind::Other:
+        break;
     }
-    case BinderKind::Binding: {  // ((({ d) e) body): d is bound in the body only
-      Cell* binder = leftOf(l);
-      std::uint32_t inner = mask & ~letterBit(rightOf(binder));
-      cells::retain(binder);
-      CellRef head = cells::makePair(CellRef::adopt(binder),
-                                     CellRef::adopt(substituteInto(rightOf(l), mask, values)));
-      return cells::makePair(std::move(head), CellRef::adopt(substituteInto(r, inner, values))).detach();
-    }
-    case BinderKind::Other:
-      break;
+    return Opening::walk(l, mask, r, mask);
   }
-  Cell* newLeft = substituteInto(l, mask, values);
-  Cell* newRight = substituteInto(r, mask, values);
-  return cells::makePair(CellRef::adopt(newLeft), CellRef::adopt(newRight)).detach();
+
+  CellRef close(Cell* t, std::uint32_t, CellRef* parts) {
+    Cell* l = leftOf(t);
+    switch (binderKind(t)) {
+      case BinderKind::Lambda:
+        return cells::makePair(CellRef::borrow(l), std::move(parts[0]));
+      case BinderKind::Binding: {
+        CellRef head = cells::makePair(CellRef::borrow(leftOf(l)), std::move(parts[0]));
+        return cells::makePair(std::move(head), std::move(parts[1]));
+      }
+      case BinderKind::Other:
+        break;
+    }
+    return cells::makePair(std::move(parts[0]), std::move(parts[1]));
+  }
+};
+
+// The term with the masked letters replaced. Untouched subtrees are shared.
+CellRef substituteMasked(const CellRef& term, std::uint32_t mask, const Replacements& values) {
+  SubstituteWalk walk{values};
+  return cells::rebuildTerm(term.get(), mask, walk);
 }
 
 }  // namespace
@@ -235,7 +245,7 @@ CellRef substitute(const CellRef& term, const CellRef& v, char c) {
   if (!isLower(static_cast<unsigned char>(c))) return term;
   Replacements values{};
   values[c - 'a'] = v.get();
-  return CellRef::adopt(substituteInto(term.get(), std::uint32_t{1} << (c - 'a'), values));
+  return substituteMasked(term, std::uint32_t{1} << (c - 'a'), values);
 }
 
 CellRef substituteAll(const CellRef& term, const char* letters, Cell* const* values, int count) {
@@ -249,7 +259,7 @@ CellRef substituteAll(const CellRef& term, const char* letters, Cell* const* val
     byLetter[c - 'a'] = values[i];
   }
   if (mask == 0) return term;
-  return CellRef::adopt(substituteInto(term.get(), mask, byLetter));
+  return substituteMasked(term, mask, byLetter);
 }
 
 }  // namespace vorn::eval
