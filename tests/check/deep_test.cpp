@@ -192,7 +192,7 @@ std::string numberedLevels() {
 
 TEST_F(DeepPrograms, RightNestingPasses) {
   // ((gg 0) ((gg 1) ... p)), nested through right children.
-  std::string right = "hh,hh\\p\\" + numberedLevels() + "p" + repeat(")", kDepth) + ",gg\\x\\y\\y";
+  std::string right = std::string("hh,hh\\p\\") + numberedLevels() + "p" + repeat(")", kDepth) + ",gg\\x\\y\\y";
   ASSERT_EQ(check(right), "Empty: ");
   const Cell* body = cells::rightOf(front::findGlobal("hh"));
   EXPECT_EQ(show(rightBottom(body, kDepth)), "p");
@@ -200,7 +200,7 @@ TEST_F(DeepPrograms, RightNestingPasses) {
 
 TEST_F(DeepPrograms, LeftNestingPasses) {
   // (((gg 0) (((gg 1) ... p) p)) p), nested through left children and then their right ones.
-  std::string left = "hh,hh\\p\\" + numberedLevels() + "p" + repeat(")p", kDepth) + ",gg\\x\\y\\z\\y";
+  std::string left = std::string("hh,hh\\p\\") + numberedLevels() + "p" + repeat(")p", kDepth) + ",gg\\x\\y\\z\\y";
   ASSERT_EQ(check(left), "Empty: ");
   const Cell* body = cells::rightOf(front::findGlobal("hh"));
   for (std::size_t i = 0; i < kDepth; ++i) body = cells::rightOf(cells::leftOf(body));
@@ -215,13 +215,13 @@ TEST_F(DeepPrograms, ReportsFromTheBottomOfDeepDefinitions) {
   };
   const std::string open = repeat("gg(", kDepth), close = repeat(")", kDepth);
   const Case cases[] = {
-      {"funky binder", "hh,hh\\p\\" + open + "(gg y)\\y" + close + ",gg\\x\\x",
+      {"funky binder", std::string("hh,hh\\p\\") + open + "(gg y)\\y" + close + ",gg\\x\\x",
        "Funky: Funky key in expression (\\ (gg y) y) in function hh."},
-      {"undefined name", "hh,hh\\p\\" + open + "zz" + close + ",gg\\x\\x",
+      {"undefined name", std::string("hh,hh\\p\\") + open + "zz" + close + ",gg\\x\\x",
        "Alive: Alive function [hh] references undefined [zz]."},
-      {"free letter", "hh,hh\\p\\" + open + "(r{p}q)" + close + ",gg\\x\\x",
+      {"free letter", std::string("hh,hh\\p\\") + open + "(r{p}q)" + close + ",gg\\x\\x",
        "Alive: Alive function [hh] references undefined [q]."},
-      {"a million parameters", "hh,hh" + repeat("\\x", kDepth) + "\\x",
+      {"a million parameters", std::string("hh,hh") + repeat("\\x", kDepth) + "\\x",
        "Arity: Arity of function hh may not exceed ten."},
   };
   for (const Case& c : cases) {
