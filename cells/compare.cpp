@@ -21,12 +21,9 @@ int compareAtoms(const Cell* a, const Cell* b) {
   return x.size() < y.size() ? 1 : -1;
 }
 
-}  // namespace
-
-int compareValues(const Cell* a, const Cell* b) {
-  // The pairs of right children still to compare once the left children in hand are equal. The
-  // walk goes down left children and takes the right spine in the loop, so neither a long list
-  // nor a deep left nesting costs native stack.
+// The order of a and b, with the right children still to compare on a work list while the walk
+// goes down the left ones, so that a deep left nesting costs no native stack.
+int compareNested(const Cell* a, const Cell* b) {
   struct Both {
     const Cell* a;
     const Cell* b;
@@ -36,14 +33,15 @@ int compareValues(const Cell* a, const Cell* b) {
     if (a != b) {
       bool atomA = isAtomCell(a), atomB = isAtomCell(b);
       if (atomA != atomB) return atomA ? 1 : -1;
-      if (!atomA) {
+      if (atomA) {
+        int c = compareAtoms(a, b);
+        if (c != 0) return c;
+      } else {
         pending.push({rightOf(a), rightOf(b)});
         a = leftOf(a);
         b = leftOf(b);
         continue;
       }
-      int c = compareAtoms(a, b);
-      if (c != 0) return c;
     }
     if (pending.empty()) return 0;
     Both next = pending.pop();
@@ -51,5 +49,26 @@ int compareValues(const Cell* a, const Cell* b) {
     b = next.b;
   }
 }
+
+// The order of a and b, `level` levels of left children below the first call. The right spine is
+// walked in the loop and left children by recursion, down to kNativeLevels; below that the walk
+// goes on with a work list.
+int compareFrom(const Cell* a, const Cell* b, int level) {
+  for (;;) {
+    if (a == b) return 0;
+    bool atomA = isAtomCell(a), atomB = isAtomCell(b);
+    if (atomA != atomB) return atomA ? 1 : -1;
+    if (atomA) return compareAtoms(a, b);
+    if (level == kNativeLevels) return compareNested(a, b);
+    int left = compareFrom(leftOf(a), leftOf(b), level + 1);
+    if (left != 0) return left;
+    a = rightOf(a);
+    b = rightOf(b);
+  }
+}
+
+}  // namespace
+
+int compareValues(const Cell* a, const Cell* b) { return compareFrom(a, b, 0); }
 
 }  // namespace vorn::cells

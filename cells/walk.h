@@ -44,75 +44,108 @@ class WorkStack {
   std::size_t size_ = 0;
 };
 
-// What a rebuilding walk decides about one node on its way down: either the node's result at
-// once (`result` set, no parts), or the one or two subterms, each with the state to walk it in,
-// from whose results the node's own is made.
-template <class State>
-struct Opening {
-  CellRef result;
-  int parts = 0;
-  Cell* part[2] = {nullptr, nullptr};
-  State state[2] = {};
+// How many levels a walk may take by plain recursion before it moves the rest of its work to a
+// heap work list. Everyday terms are shallow and are walked fastest by recursion; this bound
+// keeps the native depth small whatever the term.
+inline constexpr int kNativeLevels = 48;
 
-  static Opening done(CellRef result) {
-    Opening o;
-    o.result = std::move(result);
-    return o;
+// A new reference to c: the result of a rebuilding walk for a node that stays itself.
+inline Cell* shared(Cell* c) {
+  retain(c);
+  return c;
+}
+
+// The parts a rebuilding walk asks for when a node's result needs the results of one or two of
+// its subterms, each walked in a state of its own. `tag` is the walk's own note on the node
+// (which kind of node it found, say), handed back when the node is closed.
+template <class State>
+struct Parts {
+  int count;
+  int tag;
+  Cell* part[2];
+  State state[2];
+
+  // Asks for one part, or two in order; open() returns what these return.
+  Cell* walk(int nodeTag, Cell* first, State firstState) {
+    count = 1;
+    tag = nodeTag;
+    part[0] = first;
+    state[0] = firstState;
+    return nullptr;
   }
-  static Opening walk(Cell* first, State firstState) {
-    Opening o;
-    o.parts = 1;
-    o.part[0] = first;
-    o.state[0] = firstState;
-    return o;
-  }
-  static Opening walk(Cell* first, State firstState, Cell* second, State secondState) {
-    Opening o = walk(first, firstState);
-    o.parts = 2;
-    o.part[1] = second;
-    o.state[1] = secondState;
-    return o;
+  Cell* walk(int nodeTag, Cell* first, State firstState, Cell* second, State secondState) {
+    walk(nodeTag, first, firstState);
+    count = 2;
+    part[1] = second;
+    state[1] = secondState;
+    return nullptr;
   }
 };
 
-// Rebuilds a term bottom-up without native recursion, visiting nodes in the order a recursive
-// walk would: `walk.open(node, state)` on the way down (a node's first part is rebuilt whole
-// before its second is opened), and `walk.close(node, state, results)` once the parts' results
-// are in (results[0] for the first part). State must be a plain value.
+namespace detail {
+
+// Rebuilds `node`, already opened into `parts`, with the work list on the heap.
 template <class Walk, class State>
-CellRef rebuildTerm(Cell* root, State rootState, Walk& walk) {
-  struct Frame {
+Cell* rebuildOnWorkList(Cell* node, State state, const Parts<State>& parts, Walk& walk) {
+  // A task opens its node, or with parts != 0 closes it from the last `parts` results.
+  struct Task {
     Cell* node;
     State state;
-    Cell* part[2];
-    State partState[2];
     int parts;
-    int opened;
+    int tag;
   };
-  WorkStack<Frame> frames;
+  WorkStack<Task> tasks;
   WorkStack<Cell*> results;  // each holds one reference
-  auto start = [&](Cell* node, State state) {
-    Opening<State> o = walk.open(node, state);
-    if (o.parts == 0) {
-      results.push(o.result.detach());
-      return;
-    }
-    frames.push(Frame{node, state, {o.part[0], o.part[1]}, {o.state[0], o.state[1]}, o.parts, 0});
+  auto plan = [&](Cell* n, State s, const Parts<State>& p) {
+    tasks.push(Task{n, s, p.count, p.tag});
+    for (int k = p.count; k-- > 0;) tasks.push(Task{p.part[k], p.state[k], 0, 0});
   };
-  start(root, rootState);
-  while (!frames.empty()) {
-    Frame& top = frames.top();
-    if (top.opened < top.parts) {
-      int k = top.opened++;
-      start(top.part[k], top.partState[k]);
+  plan(node, state, parts);
+  while (!tasks.empty()) {
+    Task task = tasks.pop();
+    if (task.parts == 0) {
+      Parts<State> next;
+      if (Cell* result = walk.open(task.node, task.state, next)) {
+        results.push(result);
+      } else {
+        plan(task.node, task.state, next);
+      }
       continue;
     }
-    Frame done = frames.pop();
-    CellRef parts[2];
-    for (int k = done.parts; k-- > 0;) parts[k] = CellRef::adopt(results.pop());
-    results.push(walk.close(done.node, done.state, parts).detach());
+    CellRef done[2];
+    for (int k = task.parts; k-- > 0;) done[k] = CellRef::adopt(results.pop());
+    results.push(walk.close(task.node, task.state, task.tag, done).detach());
   }
-  return CellRef::adopt(results.pop());
+  return results.pop();
+}
+
+// An owned reference to the rebuilt node, `level` levels below the root.
+template <class Walk, class State>
+Cell* rebuildNode(Cell* node, State state, Walk& walk, int level) {
+  Parts<State> parts;
+  if (Cell* result = walk.open(node, state, parts)) return result;
+  if (level == kNativeLevels) return rebuildOnWorkList(node, state, parts, walk);
+  CellRef done[2];
+  for (int k = 0; k < parts.count; ++k) {
+    done[k] = CellRef::adopt(rebuildNode(parts.part[k], parts.state[k], walk, level + 1));
+  }
+  return walk.close(node, state, parts.tag, done).detach();
+}
+
+}  // namespace detail
+
+// Rebuilds a term bottom-up, visiting nodes in the order a recursive walk would. The walk gives:
+//   Cell* open(Cell* node, State state, Parts<State>& parts)
+//       on the way down: the node's result as an owned reference when it is known at once, or
+//       nullptr after asking `parts` for the subterms to rebuild first (a node's first part is
+//       rebuilt whole before its second is opened);
+//   CellRef close(Cell* node, State state, int tag, CellRef* results)
+//       the node's result from its parts' results (results[0] for the first part).
+// State must be a plain value. However deep the term, the native stack holds at most a fixed
+// number of levels; the rest goes on a heap work list.
+template <class Walk, class State>
+CellRef rebuildTerm(Cell* root, State rootState, Walk& walk) {
+  return CellRef::adopt(detail::rebuildNode(root, rootState, walk, 0));
 }
 
 }  // namespace vorn::cells

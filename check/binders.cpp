@@ -126,24 +126,26 @@ struct RenameWalk {
   std::string_view from;
   const CellRef& to;
 
-  cells::Opening<bool> open(Cell* t, bool inScope) {
+  Cell* open(Cell* t, bool inScope, cells::Parts<bool>& parts) {
     if (cells::isAtomCell(t)) {
       bool renamed = inScope && cells::atomBytesOf(t) == from;
-      return cells::Opening<bool>::done(renamed ? to : CellRef::borrow(t));
+      return cells::shared(renamed ? to.get() : t);
     }
     BinderKind kind = eval::binderKind(t);
+    int tag = static_cast<int>(kind);
     if (kind == BinderKind::Other) {
-      return cells::Opening<bool>::walk(cells::leftOf(t), inScope, cells::rightOf(t), inScope);
+      return parts.walk(tag, cells::leftOf(t), inScope, cells::rightOf(t), inScope);
     }
-    BinderParts parts = partsOf(t, kind);
-    bool bodyInScope = inScope || binds(parts);
-    if (kind == BinderKind::Lambda) return cells::Opening<bool>::walk(parts.body, bodyInScope);
-    return cells::Opening<bool>::walk(parts.body, bodyInScope, parts.bound, inScope);
+    BinderParts binder = partsOf(t, kind);
+    bool bodyInScope = inScope || binds(binder);
+    if (kind == BinderKind::Lambda) return parts.walk(tag, binder.body, bodyInScope);
+    return parts.walk(tag, binder.body, bodyInScope, binder.bound, inScope);
   }
 
-  // results: the renamed body, then (for a binding) the renamed bound term.
-  CellRef close(Cell* t, bool, CellRef* results) {
-    BinderKind kind = eval::binderKind(t);
+  // The tag is the node's binder kind; results: the renamed body, then (for a binding) the
+  // renamed bound term.
+  CellRef close(Cell* t, bool, int tag, CellRef* results) {
+    auto kind = static_cast<BinderKind>(tag);
     if (kind == BinderKind::Other) {
       if (results[0].get() == cells::leftOf(t) && results[1].get() == cells::rightOf(t)) {
         return CellRef::borrow(t);

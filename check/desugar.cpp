@@ -61,19 +61,20 @@ CellRef desugarOne(CellRef done) {
 struct QuoteWalk {
   struct NoState {};
 
-  cells::Opening<NoState> open(Cell* term, NoState) {
-    if (cells::isAtomCell(term)) return cells::Opening<NoState>::done(CellRef::borrow(term));
-    if (isQuote(term)) return cells::Opening<NoState>::walk(cells::rightOf(term), {});
-    return cells::Opening<NoState>::walk(cells::leftOf(term), {}, cells::rightOf(term), {});
+  Cell* open(Cell* term, NoState, cells::Parts<NoState>& parts) {
+    if (cells::isAtomCell(term)) return cells::shared(term);
+    if (isQuote(term)) return parts.walk(kQuote, cells::rightOf(term), {});
+    return parts.walk(kOther, cells::leftOf(term), {}, cells::rightOf(term), {});
   }
 
-  CellRef close(Cell* term, NoState, CellRef* expanded) {
-    if (!isQuote(term)) return rebuild(term, std::move(expanded[0]), std::move(expanded[1]));
+  CellRef close(Cell* term, NoState, int tag, CellRef* expanded) {
+    if (tag != kQuote) return rebuild(term, std::move(expanded[0]), std::move(expanded[1]));
     std::string source("[");
     source.append(eval::showSource(CellRef::borrow(cells::rightOf(term)))).append("]");
     return cells::nest3(CellRef("V"), CellRef(source), std::move(expanded[0]));
   }
 
+  static constexpr int kOther = 0, kQuote = 1;
   static bool isQuote(const Cell* pair) { return cells::isOneByteAtom(cells::leftOf(pair), '`'); }
 };
 
@@ -82,12 +83,12 @@ struct QuoteWalk {
 struct PairBindingWalk {
   struct NoState {};
 
-  cells::Opening<NoState> open(Cell* term, NoState) {
-    if (cells::isAtomCell(term)) return cells::Opening<NoState>::done(CellRef::borrow(term));
-    return cells::Opening<NoState>::walk(cells::leftOf(term), {}, cells::rightOf(term), {});
+  Cell* open(Cell* term, NoState, cells::Parts<NoState>& parts) {
+    if (cells::isAtomCell(term)) return cells::shared(term);
+    return parts.walk(0, cells::leftOf(term), {}, cells::rightOf(term), {});
   }
 
-  CellRef close(Cell* term, NoState, CellRef* desugared) {
+  CellRef close(Cell* term, NoState, int, CellRef* desugared) {
     return desugarOne(rebuild(term, std::move(desugared[0]), std::move(desugared[1])));
   }
 };

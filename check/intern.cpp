@@ -39,19 +39,19 @@ void insertNew(Cell* c) {
 struct InternWalk {
   struct NoState {};
 
-  cells::Opening<NoState> open(Cell* x, NoState) {
+  Cell* open(Cell* x, NoState, cells::Parts<NoState>& parts) {
     InternSet& set = internSet();
     // The whole value first: an already interned value costs one lookup, however large it is.
     auto found = set.find(x);
-    if (found != set.end()) return cells::Opening<NoState>::done(CellRef::borrow(*found));
+    if (found != set.end()) return cells::shared(*found);
     if (cells::isAtomCell(x)) {
       insertNew(x);
-      return cells::Opening<NoState>::done(CellRef::borrow(x));
+      return cells::shared(x);
     }
-    return cells::Opening<NoState>::walk(cells::leftOf(x), {}, cells::rightOf(x), {});
+    return parts.walk(0, cells::leftOf(x), {}, cells::rightOf(x), {});
   }
 
-  CellRef close(Cell* x, NoState, CellRef* canonical) {
+  CellRef close(Cell* x, NoState, int, CellRef* canonical) {
     if (canonical[0].get() == cells::leftOf(x) && canonical[1].get() == cells::rightOf(x)) {
       insertNew(x);
       return CellRef::borrow(x);
