@@ -55,6 +55,11 @@ inline Cell* shared(Cell* c) {
   return c;
 }
 
+// The Pair of two owned references, which it takes over, as an owned reference.
+inline Cell* joined(Cell* left, Cell* right) {
+  return makePair(CellRef::adopt(left), CellRef::adopt(right)).detach();
+}
+
 // The parts a rebuilding walk asks for when a node's result needs the results of one or two of
 // its subterms, each walked in a state of its own. `tag` is the walk's own note on the node
 // (which kind of node it found, say), handed back when the node is closed.
@@ -112,9 +117,9 @@ Cell* rebuildOnWorkList(Cell* node, State state, const Parts<State>& parts, Walk
       }
       continue;
     }
-    CellRef done[2];
-    for (int k = task.parts; k-- > 0;) done[k] = CellRef::adopt(results.pop());
-    results.push(walk.close(task.node, task.state, task.tag, done).detach());
+    Cell* done[2] = {nullptr, nullptr};
+    for (int k = task.parts; k-- > 0;) done[k] = results.pop();
+    results.push(walk.close(task.node, task.state, task.tag, done));
   }
   return results.pop();
 }
@@ -125,11 +130,9 @@ Cell* rebuildNode(Cell* node, State state, Walk& walk, int level) {
   Parts<State> parts;
   if (Cell* result = walk.open(node, state, parts)) return result;
   if (level == kNativeLevels) return rebuildOnWorkList(node, state, parts, walk);
-  CellRef done[2];
-  for (int k = 0; k < parts.count; ++k) {
-    done[k] = CellRef::adopt(rebuildNode(parts.part[k], parts.state[k], walk, level + 1));
-  }
-  return walk.close(node, state, parts.tag, done).detach();
+  Cell* done[2] = {rebuildNode(parts.part[0], parts.state[0], walk, level + 1), nullptr};
+  if (parts.count == 2) done[1] = rebuildNode(parts.part[1], parts.state[1], walk, level + 1);
+  return walk.close(node, state, parts.tag, done);
 }
 
 }  // namespace detail
@@ -139,8 +142,9 @@ Cell* rebuildNode(Cell* node, State state, Walk& walk, int level) {
 //       on the way down: the node's result as an owned reference when it is known at once, or
 //       nullptr after asking `parts` for the subterms to rebuild first (a node's first part is
 //       rebuilt whole before its second is opened);
-//   CellRef close(Cell* node, State state, int tag, CellRef* results)
-//       the node's result from its parts' results (results[0] for the first part).
+//   Cell* close(Cell* node, State state, int tag, Cell** results)
+//       the node's result from its parts' results (results[0] for the first part), each an
+//       owned reference that close takes over, as its result is one.
 // State must be a plain value. However deep the term, the native stack holds at most a fixed
 // number of levels; the rest goes on a heap work list.
 template <class Walk, class State>

@@ -144,25 +144,28 @@ struct RenameWalk {
 
   // The tag is the node's binder kind; results: the renamed body, then (for a binding) the
   // renamed bound term.
-  CellRef close(Cell* t, bool, int tag, CellRef* results) {
-    auto kind = static_cast<BinderKind>(tag);
+  Cell* close(Cell* t, bool, int tag, Cell** results) {
+    return closed(t, static_cast<BinderKind>(tag), results).detach();
+  }
+
+  CellRef closed(Cell* t, BinderKind kind, Cell** results) {
+    CellRef first = CellRef::adopt(results[0]);
+    CellRef second = kind == BinderKind::Lambda ? CellRef() : CellRef::adopt(results[1]);
     if (kind == BinderKind::Other) {
-      if (results[0].get() == cells::leftOf(t) && results[1].get() == cells::rightOf(t)) {
-        return CellRef::borrow(t);
-      }
-      return cells::makePair(std::move(results[0]), std::move(results[1]));
+      if (first.get() == cells::leftOf(t) && second.get() == cells::rightOf(t)) return CellRef::borrow(t);
+      return cells::makePair(std::move(first), std::move(second));
     }
     BinderParts parts = partsOf(t, kind);
     bool renames = binds(parts);
     CellRef variable = renames ? to : CellRef::borrow(parts.variable);
-    CellRef& body = results[0];
+    CellRef& body = first;
     if (kind == BinderKind::Lambda) {
       if (!renames && body.get() == parts.body) return CellRef::borrow(t);
       return cells::makePair(cells::makePair(CellRef::borrow(cells::leftOf(cells::leftOf(t))),
                                              std::move(variable)),
                              std::move(body));
     }
-    CellRef& bound = results[1];
+    CellRef& bound = second;
     if (!renames && body.get() == parts.body && bound.get() == parts.bound) return CellRef::borrow(t);
     CellRef brace = CellRef::borrow(cells::leftOf(cells::leftOf(cells::leftOf(t))));
     return cells::nest3(cells::makePair(std::move(brace), std::move(variable)), std::move(bound),

@@ -15,10 +15,13 @@ using cells::CellRef;
 
 namespace {
 
-// The Pair of the two children, or the term itself when they are its own children.
-CellRef rebuild(Cell* term, CellRef l, CellRef r) {
-  if (l.get() == cells::leftOf(term) && r.get() == cells::rightOf(term)) return CellRef::borrow(term);
-  return cells::makePair(std::move(l), std::move(r));
+// The Pair of the two children (owned references, taken over), or the term itself when they are
+// its own children.
+Cell* rebuild(Cell* term, Cell* l, Cell* r) {
+  if (l != cells::leftOf(term) || r != cells::rightOf(term)) return cells::joined(l, r);
+  cells::release(l);
+  cells::release(r);
+  return cells::shared(term);
 }
 
 // ((({ v) e) body)
@@ -67,11 +70,11 @@ struct QuoteWalk {
     return parts.walk(kOther, cells::leftOf(term), {}, cells::rightOf(term), {});
   }
 
-  CellRef close(Cell* term, NoState, int tag, CellRef* expanded) {
-    if (tag != kQuote) return rebuild(term, std::move(expanded[0]), std::move(expanded[1]));
+  Cell* close(Cell* term, NoState, int tag, Cell** expanded) {
+    if (tag != kQuote) return rebuild(term, expanded[0], expanded[1]);
     std::string source("[");
     source.append(eval::showSource(CellRef::borrow(cells::rightOf(term)))).append("]");
-    return cells::nest3(CellRef("V"), CellRef(source), std::move(expanded[0]));
+    return cells::nest3(CellRef("V"), CellRef(source), CellRef::adopt(expanded[0])).detach();
   }
 
   static constexpr int kOther = 0, kQuote = 1;
@@ -88,8 +91,8 @@ struct PairBindingWalk {
     return parts.walk(0, cells::leftOf(term), {}, cells::rightOf(term), {});
   }
 
-  CellRef close(Cell* term, NoState, int, CellRef* desugared) {
-    return desugarOne(rebuild(term, std::move(desugared[0]), std::move(desugared[1])));
+  Cell* close(Cell* term, NoState, int, Cell** desugared) {
+    return desugarOne(CellRef::adopt(rebuild(term, desugared[0], desugared[1]))).detach();
   }
 };
 

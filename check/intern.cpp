@@ -51,14 +51,15 @@ struct InternWalk {
     return parts.walk(0, cells::leftOf(x), {}, cells::rightOf(x), {});
   }
 
-  CellRef close(Cell* x, NoState, int, CellRef* canonical) {
-    if (canonical[0].get() == cells::leftOf(x) && canonical[1].get() == cells::rightOf(x)) {
+  Cell* close(Cell* x, NoState, int, Cell** results) {
+    CellRef l = CellRef::adopt(results[0]), r = CellRef::adopt(results[1]);
+    if (l.get() == cells::leftOf(x) && r.get() == cells::rightOf(x)) {
       insertNew(x);
-      return CellRef::borrow(x);
+      return cells::shared(x);
     }
-    CellRef rebuilt = cells::makePair(std::move(canonical[0]), std::move(canonical[1]));
+    CellRef rebuilt = cells::makePair(std::move(l), std::move(r));
     insertNew(rebuilt.get());
-    return rebuilt;
+    return rebuilt.detach();
   }
 };
 

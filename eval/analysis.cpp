@@ -219,19 +219,17 @@ struct SubstituteWalk {
 
   // The tag is the node's binder kind. Substitution is the reducer's hottest walk: this is
   // inlined into it.
-  [[gnu::always_inline]] CellRef close(Cell* t, std::uint32_t, int tag, CellRef* parts) {
+  [[gnu::always_inline]] Cell* close(Cell* t, std::uint32_t, int tag, Cell** parts) {
     Cell* l = leftOf(t);
     switch (static_cast<BinderKind>(tag)) {
       case BinderKind::Lambda:
-        return cells::makePair(CellRef::borrow(l), std::move(parts[0]));
-      case BinderKind::Binding: {
-        CellRef head = cells::makePair(CellRef::borrow(leftOf(l)), std::move(parts[0]));
-        return cells::makePair(std::move(head), std::move(parts[1]));
-      }
+        return cells::joined(cells::shared(l), parts[0]);
+      case BinderKind::Binding:
+        return cells::joined(cells::joined(cells::shared(leftOf(l)), parts[0]), parts[1]);
       case BinderKind::Other:
         break;
     }
-    return cells::makePair(std::move(parts[0]), std::move(parts[1]));
+    return cells::joined(parts[0], parts[1]);
   }
 };
 
