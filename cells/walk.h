@@ -1,6 +1,7 @@
-// Walks over Cells that keep their work lists on the heap, so that however deep a term is, its
-// depth never becomes native stack depth. WorkStack is the list itself; rebuildTerm is the
-// bottom-up rebuilding walk shared by the desugarings, interning, renaming and substitution.
+// Walks over Cells that keep their work lists on the heap, so that however deep a term is, the
+// native stack holds at most a fixed number of its levels. WorkStack is the list itself;
+// rebuildTerm is the bottom-up rebuilding walk shared by the desugarings, interning, renaming and
+// substitution.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +20,6 @@ class WorkStack {
 
  public:
   bool empty() const { return size_ == 0; }
-  std::size_t size() const { return size_; }
   void push(const T& value) {
     if (size_ < N) {
       inline_[size_] = value;
@@ -28,7 +28,6 @@ class WorkStack {
     }
     ++size_;
   }
-  T& top() { return size_ <= N ? inline_[size_ - 1] : heap_.back(); }
   T pop() {
     CORE_ASSERT(size_ != 0);
     --size_;
