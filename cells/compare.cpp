@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
+
 #include "cells/walk.h"
 
 namespace vorn::cells {
@@ -22,13 +24,16 @@ int compareAtoms(const Cell* a, const Cell* b) {
 }
 
 // The order of a and b, with the right children still to compare on a work list while the walk
-// goes down the left ones, so that a deep left nesting costs no native stack.
+// goes down the left ones, so that a deep left nesting costs no native stack. The list is kept
+// from call to call, so deep comparisons repeated by a set's search do not grow it each time;
+// right children that are the same Cell need no place on it.
 int compareNested(const Cell* a, const Cell* b) {
   struct Both {
     const Cell* a;
     const Cell* b;
   };
-  WorkStack<Both> pending;
+  static auto* pending = new std::vector<Both>();
+  pending->clear();
   for (;;) {
     if (a != b) {
       bool atomA = isAtomCell(a), atomB = isAtomCell(b);
@@ -37,16 +42,16 @@ int compareNested(const Cell* a, const Cell* b) {
         int c = compareAtoms(a, b);
         if (c != 0) return c;
       } else {
-        pending.push({rightOf(a), rightOf(b)});
+        if (rightOf(a) != rightOf(b)) pending->push_back({rightOf(a), rightOf(b)});
         a = leftOf(a);
         b = leftOf(b);
         continue;
       }
     }
-    if (pending.empty()) return 0;
-    Both next = pending.pop();
-    a = next.a;
-    b = next.b;
+    if (pending->empty()) return 0;
+    a = pending->back().a;
+    b = pending->back().b;
+    pending->pop_back();
   }
 }
 

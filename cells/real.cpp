@@ -31,7 +31,7 @@ CellRef integerToReal(const CellRef& integer) {
   // strtod rounds the exact decimal text to the nearest double and gives infinity past the
   // largest one, so no precision is lost on the way.
   std::string text = integerText(integer).value_or("0");
-  if (text == "K") text = "0";
+  if (text == "K") text.assign(1, '0');
   if (text.size() > 1 && text[0] == '0') text[0] = '-';
   return makeReal(std::strtod(text.c_str(), nullptr));
 }
