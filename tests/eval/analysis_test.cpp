@@ -150,7 +150,8 @@ TEST_F(AnalysisTest, ListFormsOfDeepTexts) {
       leftText = cells::makePair(std::move(leftText), piece);
       rightText = cells::makePair(piece, std::move(rightText));
     }
-    const Cell* list = cells::rightOf(applyText(leftText.get(), argument).get());
+    CellRef leftListed = applyText(leftText.get(), argument);
+    const Cell* list = cells::rightOf(leftListed.get());
     std::size_t depth = 0;
     for (; depth < kDepth && !cells::isAtomCell(list); ++depth) {
       if (showSource(CellRef::borrow(cells::rightOf(list))) != lastPiece) return f | 1;
