@@ -3,6 +3,7 @@
 // from the end; anything out of range gives Z.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "builtins/convention.h"
 #include "builtins/table.h"
@@ -231,16 +232,26 @@ std::string escapedBytes(std::string_view bytes) {
 }
 
 // The nested text of a boxed tree's payload: K is [], J p q is p's text with q's appended as
-// its last element.
+// its last element. So a list J (J (J K q1) q2) q3 is "[" + the texts of q1, q2, q3 + "]"; each
+// list's elements are laid on a work list (nullptr standing for its closing bracket) and written
+// out in order into one string.
 std::optional<std::string> treeText(Cell* payload) {
-  if (cells::isOneByteAtom(payload, 'K')) return std::string("[]");
-  Cell *p, *q;
-  if (!splitJ(payload, p, q)) return std::nullopt;
-  auto init = treeText(p);
-  auto last = treeText(q);
-  if (!init || !last) return std::nullopt;
-  init->pop_back();
-  return *init + *last + "]";
+  std::string text;
+  std::vector<Cell*> pending{payload};
+  while (!pending.empty()) {
+    Cell* list = pending.back();
+    pending.pop_back();
+    if (list == nullptr) {
+      text += ']';
+      continue;
+    }
+    text += '[';
+    pending.push_back(nullptr);
+    Cell *init, *last;
+    for (; splitJ(list, init, last); list = init) pending.push_back(last);
+    if (!cells::isOneByteAtom(list, 'K')) return std::nullopt;
+  }
+  return text;
 }
 
 }  // namespace

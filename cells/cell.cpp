@@ -1,7 +1,9 @@
 // Making, measuring and freeing Cells.
 #include "cells/cell.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "cells/allocator.h"
@@ -67,12 +69,51 @@ void freeCell(Cell* c) {
   }
 }
 
-Cell* makeAtomCell(const char* bytes, std::size_t n) {
+namespace {
+
+// The payload length a blob's header states, when the header is well formed and the bytes hold
+// that much payload; nothing otherwise.
+std::optional<std::size_t> statedBlobLength(const char* bytes, std::size_t n) {
+  std::size_t length = 0;
+  for (std::size_t i = 1; i < n; ++i) {
+    if (bytes[i] == ')') {
+      if (length > n - i - 1) return std::nullopt;
+      return i + 1 + length;
+    }
+    std::size_t digit = kDigits64.find(bytes[i]);
+    if (digit == std::string_view::npos || length > (n >> 6)) return std::nullopt;
+    length = length * 64 + digit;
+  }
+  return std::nullopt;
+}
+
+// How many of the bytes the Atom will be read as holding: the length atomBytesOf reports for
+// them. Reals are always nine bytes and most other Atoms end at their first zero byte, so bytes
+// from data can say more or less than they are. The Atom is made exactly this long (cut, or
+// padded with zero bytes), so that reading it never runs past its block and freeing it returns
+// the block to the size class it came from.
+std::size_t readLength(const char* bytes, std::size_t n) {
+  if (n == 0) return 0;
+  auto first = static_cast<unsigned char>(bytes[0]);
+  if (first == ' ') return 9;
+  if (isDigit(first) || first == '[') return n < kExtentLimit ? n : strnlen(bytes, n);
+  if (first == '(') {
+    if (std::optional<std::size_t> stated = statedBlobLength(bytes, n)) return *stated;
+    return n;
+  }
+  return strnlen(bytes, n);
+}
+
+}  // namespace
+
+Cell* makeAtomCell(const char* bytes, std::size_t given) {
+  std::size_t n = readLength(bytes, given);
   auto* c = static_cast<Cell*>(cellAllocate(sizeof(Cell) + n + 1));
   c->header = kAtomBit;
   char* data = atomDataMutable(c);
-  if (n != 0) std::memcpy(data, bytes, n);
-  data[n] = '\0';
+  std::size_t copied = std::min(n, given);
+  if (copied != 0) std::memcpy(data, bytes, copied);
+  std::memset(data + copied, 0, n - copied + 1);
   auto first = static_cast<unsigned char>(data[0]);
   if (n != 0 && (isDigit(first) || first == '[') && n < kExtentLimit) setExtent(c, n);
   return c;

@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "cells/walk.h"
 
 namespace vorn::cells {
 
@@ -20,21 +23,57 @@ int compareAtoms(const Cell* a, const Cell* b) {
   return x.size() < y.size() ? 1 : -1;
 }
 
-}  // namespace
+// The order of a and b, with the right children still to compare on a work list while the walk
+// goes down the left ones, so that a deep left nesting costs no native stack. The list is kept
+// from call to call, so deep comparisons repeated by a set's search do not grow it each time;
+// right children that are the same Cell need no place on it.
+int compareNested(const Cell* a, const Cell* b) {
+  struct Both {
+    const Cell* a;
+    const Cell* b;
+  };
+  static auto* pending = new std::vector<Both>();
+  pending->clear();
+  for (;;) {
+    if (a != b) {
+      bool atomA = isAtomCell(a), atomB = isAtomCell(b);
+      if (atomA != atomB) return atomA ? 1 : -1;
+      if (atomA) {
+        int c = compareAtoms(a, b);
+        if (c != 0) return c;
+      } else {
+        if (rightOf(a) != rightOf(b)) pending->push_back({rightOf(a), rightOf(b)});
+        a = leftOf(a);
+        b = leftOf(b);
+        continue;
+      }
+    }
+    if (pending->empty()) return 0;
+    a = pending->back().a;
+    b = pending->back().b;
+    pending->pop_back();
+  }
+}
 
-int compareValues(const Cell* a, const Cell* b) {
-  // Lists and applications grow along their right spine, so that spine is walked in this loop;
-  // only left children recurse, on the interpreter's large stack.
+// The order of a and b, `level` levels of left children below the first call. The right spine is
+// walked in the loop and left children by recursion, down to kNativeLevels; below that the walk
+// goes on with a work list.
+int compareFrom(const Cell* a, const Cell* b, int level) {
   for (;;) {
     if (a == b) return 0;
     bool atomA = isAtomCell(a), atomB = isAtomCell(b);
-    if (atomA && atomB) return compareAtoms(a, b);
     if (atomA != atomB) return atomA ? 1 : -1;
-    int left = compareValues(leftOf(a), leftOf(b));
+    if (atomA) return compareAtoms(a, b);
+    if (level == kNativeLevels) return compareNested(a, b);
+    int left = compareFrom(leftOf(a), leftOf(b), level + 1);
     if (left != 0) return left;
     a = rightOf(a);
     b = rightOf(b);
   }
 }
+
+}  // namespace
+
+int compareValues(const Cell* a, const Cell* b) { return compareFrom(a, b, 0); }
 
 }  // namespace vorn::cells

@@ -1,9 +1,10 @@
-// Walks over program terms that follow their binders. Terms are walked recursively: their depth
-// is the nesting depth of one definition, and the interpreter runs on a stack made for that.
+// Walks over program terms that follow their binders. Every walk keeps its own work list, so the
+// nesting depth of a definition never becomes native stack depth.
 #include "check/binders.h"
 
 #include <unordered_map>
 
+#include "cells/walk.h"
 #include "eval/analysis.h"
 #include "front/source_text.h"
 
@@ -34,68 +35,145 @@ bool isGlobalName(const Cell* atom) {
   return cells::isAtomCell(atom) && front::isName(std::string(cells::atomBytesOf(atom)));
 }
 
-// Free-name walk with a count of the binders in scope for each name.
-class FreeNameWalk {
- public:
-  explicit FreeNameWalk(NameSet& out) : out_(out) {}
-
-  void walk(const Cell* term) {
-    if (cells::isAtomCell(term)) {
-      visitAtom(term);
-      return;
+// Walks a term depth first, left before right, the way its binders scope it, keeping its own
+// work list. Each lambda or binding is shown to the visitor as a binder (its variable), then its
+// bound term (a binding's e) is walked, then its body between enter and leave; any other Pair is
+// walked as its left child, then its right one. The visitor supplies:
+//   bool binder(const Cell* node, const Cell* variable)  false stops the walk at this node
+//   void atom(const Cell* atom)
+//   void enter(const Cell* variable), void leave(const Cell* variable)
+// Returns the node at which the visitor stopped the walk, or nullptr.
+template <class Visitor>
+const Cell* walkScopes(const Cell* term, Visitor& visitor) {
+  enum class Step { Walk, Enter, Leave };
+  struct Item {
+    Step step;
+    const Cell* cell;  // the term to walk, or the variable to enter or leave
+  };
+  cells::WorkStack<Item> pending;
+  pending.push({Step::Walk, term});
+  while (!pending.empty()) {
+    Item item = pending.pop();
+    const Cell* t = item.cell;
+    if (item.step == Step::Enter) {
+      visitor.enter(t);
+    } else if (item.step == Step::Leave) {
+      visitor.leave(t);
+    } else if (cells::isAtomCell(t)) {
+      visitor.atom(t);
+    } else if (BinderKind kind = eval::binderKind(t); kind == BinderKind::Other) {
+      pending.push({Step::Walk, cells::rightOf(t)});
+      pending.push({Step::Walk, cells::leftOf(t)});
+    } else {
+      BinderParts parts = partsOf(t, kind);
+      if (!visitor.binder(t, parts.variable)) return t;
+      pending.push({Step::Leave, parts.variable});
+      pending.push({Step::Walk, parts.body});
+      pending.push({Step::Enter, parts.variable});
+      if (parts.bound != nullptr) pending.push({Step::Walk, parts.bound});
     }
-    BinderKind kind = eval::binderKind(term);
-    if (kind == BinderKind::Other) {
-      walk(cells::leftOf(term));
-      walk(cells::rightOf(term));
-      return;
-    }
-    BinderParts parts = partsOf(term, kind);
-    if (parts.bound != nullptr) walk(parts.bound);
-    std::string_view name = cells::atomBytesOf(parts.variable);
-    ++inScope_[name];
-    walk(parts.body);
-    if (--inScope_[name] == 0) inScope_.erase(name);
   }
+  return nullptr;
+}
 
- private:
-  void visitAtom(const Cell* atom) {
+// The free names: symbols that no binder in scope binds, counting the binders in scope per name.
+class FreeNames {
+ public:
+  explicit FreeNames(NameSet& out) : out_(out) {}
+
+  bool binder(const Cell*, const Cell*) { return true; }
+  void atom(const Cell* atom) {
     if (cells::isOneByteAtom(atom, '{') || cells::isOneByteAtom(atom, '\\')) return;
     if (!eval::isNameAtom(atom)) return;
     std::string_view name = cells::atomBytesOf(atom);
     if (inScope_.count(name) == 0) out_.emplace(name);
   }
+  void enter(const Cell* variable) { ++inScope_[cells::atomBytesOf(variable)]; }
+  void leave(const Cell* variable) {
+    std::string_view name = cells::atomBytesOf(variable);
+    if (--inScope_[name] == 0) inScope_.erase(name);
+  }
 
+ private:
   NameSet& out_;
   std::unordered_map<std::string_view, int> inScope_;
 };
 
-// Renames in a term that is (inScope) or is not under a binder named `from`.
-CellRef renameWalk(const CellRef& term, std::string_view from, const CellRef& to, bool inScope) {
-  const Cell* t = term.get();
-  if (cells::isAtomCell(t)) return inScope && cells::atomBytesOf(t) == from ? to : term;
-  BinderKind kind = eval::binderKind(t);
-  if (kind == BinderKind::Other) {
-    CellRef l = renameWalk(cells::left(term), from, to, inScope);
-    CellRef r = renameWalk(cells::right(term), from, to, inScope);
-    if (l.get() == cells::leftOf(t) && r.get() == cells::rightOf(t)) return term;
-    return cells::makePair(std::move(l), std::move(r));
+// The texts of all binders.
+struct BinderNames {
+  NameSet& out;
+
+  bool binder(const Cell*, const Cell* variable) {
+    out.emplace(cells::atomBytesOf(variable));
+    return true;
   }
-  BinderParts parts = partsOf(t, kind);
-  bool binds = cells::atomBytesOf(parts.variable) == from;
-  CellRef variable = binds ? to : CellRef::borrow(parts.variable);
-  CellRef body = renameWalk(CellRef::borrow(parts.body), from, to, inScope || binds);
-  if (kind == BinderKind::Lambda) {
-    if (!binds && body.get() == parts.body) return term;
-    return cells::makePair(cells::makePair(cells::left(cells::left(term)), std::move(variable)),
-                           std::move(body));
+  void atom(const Cell*) {}
+  void enter(const Cell*) {}
+  void leave(const Cell*) {}
+};
+
+// Stops at the first binder whose variable is not a global name.
+struct FunkyBinders {
+  bool binder(const Cell*, const Cell* variable) { return isGlobalName(variable); }
+  void atom(const Cell*) {}
+  void enter(const Cell*) {}
+  void leave(const Cell*) {}
+};
+
+// Renaming as a rebuilding walk; the state says whether the subterm lies under a binder named
+// `from`. A binder's variable is renamed where it binds `from`; its body is walked in scope.
+struct RenameWalk {
+  std::string_view from;
+  const CellRef& to;
+
+  Cell* open(Cell* t, bool inScope, cells::Parts<bool>& parts) {
+    if (cells::isAtomCell(t)) {
+      bool renamed = inScope && cells::atomBytesOf(t) == from;
+      return cells::shared(renamed ? to.get() : t);
+    }
+    BinderKind kind = eval::binderKind(t);
+    int tag = static_cast<int>(kind);
+    if (kind == BinderKind::Other) {
+      return parts.walk(tag, cells::leftOf(t), inScope, cells::rightOf(t), inScope);
+    }
+    BinderParts binder = partsOf(t, kind);
+    bool bodyInScope = inScope || binds(binder);
+    if (kind == BinderKind::Lambda) return parts.walk(tag, binder.body, bodyInScope);
+    return parts.walk(tag, binder.body, bodyInScope, binder.bound, inScope);
   }
-  CellRef bound = renameWalk(CellRef::borrow(parts.bound), from, to, inScope);
-  if (!binds && body.get() == parts.body && bound.get() == parts.bound) return term;
-  CellRef brace = cells::left(cells::left(cells::left(term)));
-  return cells::nest3(cells::makePair(std::move(brace), std::move(variable)), std::move(bound),
-                      std::move(body));
-}
+
+  // The tag is the node's binder kind; results: the renamed body, then (for a binding) the
+  // renamed bound term.
+  Cell* close(Cell* t, bool, int tag, Cell** results) {
+    return closed(t, static_cast<BinderKind>(tag), results).detach();
+  }
+
+  CellRef closed(Cell* t, BinderKind kind, Cell** results) {
+    CellRef first = CellRef::adopt(results[0]);
+    CellRef second = kind == BinderKind::Lambda ? CellRef() : CellRef::adopt(results[1]);
+    if (kind == BinderKind::Other) {
+      if (first.get() == cells::leftOf(t) && second.get() == cells::rightOf(t)) return CellRef::borrow(t);
+      return cells::makePair(std::move(first), std::move(second));
+    }
+    BinderParts parts = partsOf(t, kind);
+    bool renames = binds(parts);
+    CellRef variable = renames ? to : CellRef::borrow(parts.variable);
+    CellRef& body = first;
+    if (kind == BinderKind::Lambda) {
+      if (!renames && body.get() == parts.body) return CellRef::borrow(t);
+      return cells::makePair(cells::makePair(CellRef::borrow(cells::leftOf(cells::leftOf(t))),
+                                             std::move(variable)),
+                             std::move(body));
+    }
+    CellRef& bound = second;
+    if (!renames && body.get() == parts.body && bound.get() == parts.bound) return CellRef::borrow(t);
+    CellRef brace = CellRef::borrow(cells::leftOf(cells::leftOf(cells::leftOf(t))));
+    return cells::nest3(cells::makePair(std::move(brace), std::move(variable)), std::move(bound),
+                        std::move(body));
+  }
+
+  bool binds(const BinderParts& parts) const { return cells::atomBytesOf(parts.variable) == from; }
+};
 
 }  // namespace
 
@@ -104,39 +182,24 @@ const Cell* binderOf(const Cell* term) {
   return kind == BinderKind::Other ? nullptr : partsOf(term, kind).variable;
 }
 
-void collectFreeNames(const Cell* term, NameSet& out) { FreeNameWalk(out).walk(term); }
+void collectFreeNames(const Cell* term, NameSet& out) {
+  FreeNames visitor(out);
+  walkScopes(term, visitor);
+}
 
 void collectBinderNames(const Cell* term, NameSet& out) {
-  if (cells::isAtomCell(term)) return;
-  BinderKind kind = eval::binderKind(term);
-  if (kind == BinderKind::Other) {
-    collectBinderNames(cells::leftOf(term), out);
-    collectBinderNames(cells::rightOf(term), out);
-    return;
-  }
-  BinderParts parts = partsOf(term, kind);
-  out.emplace(cells::atomBytesOf(parts.variable));
-  if (parts.bound != nullptr) collectBinderNames(parts.bound, out);
-  collectBinderNames(parts.body, out);
+  BinderNames visitor{out};
+  walkScopes(term, visitor);
 }
 
 CellRef renameBound(const CellRef& term, std::string_view from, const CellRef& to) {
-  return renameWalk(term, from, to, false);
+  RenameWalk walk{from, to};
+  return cells::rebuildTerm(term.get(), false, walk);
 }
 
 Cell* findFunkyBinder(Cell* term) {
-  if (cells::isAtomCell(term)) return nullptr;
-  BinderKind kind = eval::binderKind(term);
-  if (kind == BinderKind::Other) {
-    if (Cell* found = findFunkyBinder(cells::leftOf(term))) return found;
-    return findFunkyBinder(cells::rightOf(term));
-  }
-  BinderParts parts = partsOf(term, kind);
-  if (!isGlobalName(parts.variable)) return term;
-  if (parts.bound != nullptr) {
-    if (Cell* found = findFunkyBinder(parts.bound)) return found;
-  }
-  return findFunkyBinder(parts.body);
+  FunkyBinders visitor;
+  return const_cast<Cell*>(walkScopes(term, visitor));
 }
 
 std::size_t leadingLambdas(const Cell* term) {

@@ -1,7 +1,7 @@
 // The whole-program checker: an ordered list of rules over a set of definitions (the global
 // table, or source loaded at run time), each of which either rewrites definitions or refuses
-// them. Loops over the definitions run in name order (the entry "" first) and never recurse over
-// definitions; only walks over one term recurse.
+// them. Loops over the definitions run in name order (the entry "" first); the walks over one
+// term keep their own work lists (check/binders.cpp, cells/walk.h).
 #include "check/checker.h"
 
 #include <bit>

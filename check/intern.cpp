@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "cells/walk.h"
+
 namespace vorn::check {
 
 using cells::Cell;
@@ -32,26 +34,40 @@ void insertNew(Cell* c) {
   cells::retain(c);
 }
 
+// Interning as a rebuilding walk: a node the set already holds is done at once, an Atom joins
+// the set, and a Pair is closed once its children are canonical.
+struct InternWalk {
+  struct NoState {};
+
+  Cell* open(Cell* x, NoState, cells::Parts<NoState>& parts) {
+    InternSet& set = internSet();
+    // The whole value first: an already interned value costs one lookup, however large it is.
+    auto found = set.find(x);
+    if (found != set.end()) return cells::shared(*found);
+    if (cells::isAtomCell(x)) {
+      insertNew(x);
+      return cells::shared(x);
+    }
+    return parts.walk(0, cells::leftOf(x), {}, cells::rightOf(x), {});
+  }
+
+  Cell* close(Cell* x, NoState, int, Cell** results) {
+    CellRef l = CellRef::adopt(results[0]), r = CellRef::adopt(results[1]);
+    if (l.get() == cells::leftOf(x) && r.get() == cells::rightOf(x)) {
+      insertNew(x);
+      return cells::shared(x);
+    }
+    CellRef rebuilt = cells::makePair(std::move(l), std::move(r));
+    insertNew(rebuilt.get());
+    return rebuilt.detach();
+  }
+};
+
 }  // namespace
 
 CellRef intern(const CellRef& x) {
-  InternSet& set = internSet();
-  // The whole value first: an already interned value costs one lookup, however large it is.
-  auto found = set.find(x.get());
-  if (found != set.end()) return CellRef::borrow(*found);
-  if (!cells::isPair(x)) {
-    insertNew(x.get());
-    return x;
-  }
-  CellRef l = intern(cells::left(x));
-  CellRef r = intern(cells::right(x));
-  if (l.get() == cells::leftOf(x.get()) && r.get() == cells::rightOf(x.get())) {
-    insertNew(x.get());
-    return x;
-  }
-  CellRef rebuilt = cells::makePair(std::move(l), std::move(r));
-  insertNew(rebuilt.get());
-  return rebuilt;
+  InternWalk walk;
+  return cells::rebuildTerm(x.get(), InternWalk::NoState{}, walk);
 }
 
 }  // namespace vorn::check

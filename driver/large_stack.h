@@ -1,6 +1,6 @@
 // Runs the interpreter on a thread whose stack is reserved very large and committed only as it
-// is touched. Term analysis, substitution, printing, comparison and parsing follow the shape of
-// the data they walk; on this stack any structure that fits in memory can be walked.
+// is touched. The walks over terms and texts keep their own work lists and need no deep stack;
+// this one is a second line of defence, for native frames that a program could still pile up.
 #pragma once
 
 #include <functional>

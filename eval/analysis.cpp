@@ -1,6 +1,6 @@
 // Term analysis and substitution. Results are cached in each Cell's header, so every test the
-// reducer makes costs constant time after a Cell's first visit. Both walks follow the shape of
-// the term; the interpreter's large stack makes that safe for any term that fits in memory.
+// reducer makes costs constant time after a Cell's first visit. Both walks keep their own work
+// lists, so a term's depth never becomes native stack depth.
 #include "eval/analysis.h"
 
 #include <array>
@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "eval/resolution.h"
+#include "cells/walk.h"
+#include "front/globals.h"
 
 namespace vorn::eval {
 
@@ -205,48 +207,49 @@ std::uint32_t letterBit(const Cell* binder) {
   return isLower(b) ? std::uint32_t{1} << (b - 'a') : 0;
 }
 
-// A new Pair of two analysed Cells (both references taken over), analysed at once: the machine
-// looks at every Pair a rewrite makes, and its children are at hand now.
-Cell* analysedPair(Cell* l, Cell* r) {
-  Cell* pair = cells::makePair(CellRef::adopt(l), CellRef::adopt(r)).detach();
-  analysePair(pair);
-  return pair;
-}
+// Substitution as a rebuilding walk; the state is the mask of letters still replaced below. A
+// subterm without those letters is shared; a binder's body is walked without the letter it binds.
+struct SubstituteWalk {
+  const Replacements& values;
 
-// A new reference to the term with the masked letters replaced. Untouched subtrees are shared.
-// Every Cell reached here is analysed (the callers analyse the term and the replacements first),
-// so its letters are read straight from the header and each new Pair is analysed as it is made.
-Cell* substituteInto(Cell* t, std::uint32_t mask, const Replacements& values) {
-  if ((lettersOf(t) & mask) == 0) {  // also every text: it has no letters
-    cells::retain(t);
-    return t;
-  }
-  if (isAtomCell(t)) {  // the variable itself
-    Cell* v = values[firstByteOf(t) - 'a'];
-    cells::retain(v);
-    return v;
-  }
-  Cell* l = leftOf(t);
-  Cell* r = rightOf(t);
-  switch (binderKind(t)) {
-    case BinderKind::Lambda: {  // ((\ d) body): d is bound in the body
-      std::uint32_t inner = mask & ~letterBit(rightOf(l));
-      cells::retain(l);
-      return analysedPair(l, substituteInto(r, inner, values));
+  Cell* open(Cell* t, std::uint32_t mask, cells::Parts<std::uint32_t>& parts) {
+    if ((variableSet(t) & mask) == 0 || isTextClassCell(t)) return cells::shared(t);
+    if (isAtomCell(t)) return cells::shared(values[firstByteOf(t) - 'a']);
+    Cell* l = leftOf(t);
+    Cell* r = rightOf(t);
+    BinderKind kind = binderKind(t);
+    int tag = static_cast<int>(kind);
+    switch (kind) {
+      case BinderKind::Lambda:  // ((\ d) body): d is bound in the body
+        return parts.walk(tag, r, mask & ~letterBit(rightOf(l)));
+      case BinderKind::Binding:  // ((({ d) e) body): d is bound in the body only
+        return parts.walk(tag, rightOf(l), mask, r, mask & ~letterBit(rightOf(leftOf(l))));
+      case BinderKind::Other:
+        break;
     }
-    case BinderKind::Binding: {  // ((({ d) e) body): d is bound in the body only
-      Cell* binder = leftOf(l);
-      std::uint32_t inner = mask & ~letterBit(rightOf(binder));
-      cells::retain(binder);
-      Cell* head = analysedPair(binder, substituteInto(rightOf(l), mask, values));
-      return analysedPair(head, substituteInto(r, inner, values));
-    }
-    case BinderKind::Other:
-      break;
+    return parts.walk(tag, l, mask, r, mask);
   }
-  Cell* newLeft = substituteInto(l, mask, values);
-  Cell* newRight = substituteInto(r, mask, values);
-  return analysedPair(newLeft, newRight);
+
+  // The tag is the node's binder kind. Substitution is the reducer's hottest walk: this is
+  // inlined into it.
+  [[gnu::always_inline]] Cell* close(Cell* t, std::uint32_t, int tag, Cell** parts) {
+    Cell* l = leftOf(t);
+    switch (static_cast<BinderKind>(tag)) {
+      case BinderKind::Lambda:
+        return cells::joined(cells::shared(l), parts[0]);
+      case BinderKind::Binding:
+        return cells::joined(cells::joined(cells::shared(leftOf(l)), parts[0]), parts[1]);
+      case BinderKind::Other:
+        break;
+    }
+    return cells::joined(parts[0], parts[1]);
+  }
+};
+
+// The term with the masked letters replaced. Untouched subtrees are shared.
+CellRef substituteMasked(const CellRef& term, std::uint32_t mask, const Replacements& values) {
+  SubstituteWalk walk{values};
+  return cells::rebuildTerm(term.get(), mask, walk);
 }
 
 }  // namespace
@@ -256,9 +259,7 @@ CellRef substitute(const CellRef& term, const CellRef& v, char c) {
   if (!isLower(static_cast<unsigned char>(c))) return term;
   Replacements values{};
   values[c - 'a'] = v.get();
-  analyse(v.get());
-  analyse(term.get());
-  return CellRef::adopt(substituteInto(term.get(), std::uint32_t{1} << (c - 'a'), values));
+  return substituteMasked(term, std::uint32_t{1} << (c - 'a'), values);
 }
 
 CellRef substituteAll(Cell* term, const char* letters, Cell* const* values, int count) {
@@ -273,8 +274,7 @@ CellRef substituteAll(Cell* term, const char* letters, Cell* const* values, int 
     analyse(values[i]);
   }
   if (mask == 0) return CellRef::borrow(term);
-  analyse(term);
-  return CellRef::adopt(substituteInto(term, mask, byLetter));
+  return substituteMasked(CellRef::borrow(term), mask, byLetter);
 }
 
 }  // namespace vorn::eval

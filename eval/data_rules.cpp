@@ -49,9 +49,6 @@ CellRef numberRest(Cell* number) {
   return CellRef(text);
 }
 
-// The list form of a text: K for the empty text, else (J L(init)) L(last).
-CellRef listForm(Cell* text);
-
 // The elements of a text Atom, from its last to its first, as [start, end] index pairs.
 std::vector<std::pair<std::size_t, std::size_t>> elementsFromEnd(std::string_view bytes) {
   std::vector<std::pair<std::size_t, std::size_t>> elements;
@@ -76,24 +73,38 @@ std::vector<std::pair<std::size_t, std::size_t>> elementsFromEnd(std::string_vie
   return elements;
 }
 
-CellRef elementListForm(std::string_view element) {
-  CellRef atom = elementAtom(element);
-  return listForm(atom.get());
-}
-
+// The list form of a text: K for the empty text, else ((J L(init)) L(last)); a text Pair (a, b)
+// gives ((J L(a)) L(b)). Texts nest inside texts, so the walk runs a small program on a stack
+// of values: a job with a text pushes its list form (or the jobs that make it), and a job without
+// one joins the two values on top as ((J init) last).
 CellRef listForm(Cell* text) {
   const Combinators& c = combinators();
-  if (!cells::isAtomCell(text)) {
-    return makePair(makePair(c.J, listForm(cells::leftOf(text))), listForm(cells::rightOf(text)));
+  std::vector<CellRef> jobs{CellRef::borrow(text)};
+  std::vector<CellRef> values;
+  while (!jobs.empty()) {
+    CellRef job = std::move(jobs.back());
+    jobs.pop_back();
+    if (job.empty()) {
+      CellRef last = std::move(values.back());
+      values.pop_back();
+      CellRef init = std::move(values.back());
+      values.pop_back();
+      values.push_back(makePair(makePair(c.J, std::move(init)), std::move(last)));
+    } else if (cells::isPair(job)) {
+      jobs.emplace_back();
+      jobs.push_back(cells::right(job));
+      jobs.push_back(cells::left(job));
+    } else {
+      // K, then each element joined on in order; the jobs go on the stack last element first.
+      values.push_back(c.K);
+      std::string_view bytes = cells::atomBytes(job);
+      for (auto [start, end] : elementsFromEnd(bytes)) {
+        jobs.emplace_back();
+        jobs.push_back(elementAtom(bytes.substr(start, end - start + 1)));
+      }
+    }
   }
-  std::string_view bytes = cells::atomBytesOf(text);
-  auto elements = elementsFromEnd(bytes);
-  CellRef list = c.K;
-  for (auto it = elements.rbegin(); it != elements.rend(); ++it) {
-    std::string_view element = bytes.substr(it->first, it->second - it->first + 1);
-    list = makePair(makePair(c.J, std::move(list)), elementListForm(element));
-  }
-  return list;
+  return std::move(values.back());
 }
 
 // The bit tree of bits [low, low + width) of a 64-bit pattern.

@@ -14,7 +14,6 @@
 #include "cells/real.h"
 #include "cells/text.h"
 #include "check/checker.h"
-#include "driver/large_stack.h"
 #include "eval/combinators.h"
 #include "eval/printer.h"
 #include "front/globals.h"
@@ -22,6 +21,7 @@
 #include "front/parser.h"
 #include "front/source_text.h"
 #include "front/startup.h"
+#include "tests/support/small_stack.h"
 
 namespace vorn::builtins {
 namespace {
@@ -139,7 +139,7 @@ TEST_F(Load, NestedLoadsShareTheDefinitionsAsTheyAreAdded) {
 }
 
 TEST_F(Load, HugeAndDeeplyNestedSourcesLoad) {
-  int status = driver::runOnLargeStack([] {
+  int status = support::runOnSmallStack([] {
     constexpr int kDepth = 200000;
     std::string deep = std::string(kDepth, '(') + "plus 1 1" + std::string(kDepth, ')');
     std::string sum = "0";

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "cells/real.h"
-#include "driver/large_stack.h"
+#include "tests/support/small_stack.h"
 
 namespace vorn::cells {
 namespace {
@@ -71,18 +73,54 @@ TEST(CompareValues, LongListsAlongTheRightSpineNeedNoDeepStack) {
   EXPECT_EQ(compareValues(c.get(), a.get()), -1);
 }
 
-TEST(CompareValues, DeepLeftNestingOnTheLargeStack) {
-  int result = driver::runOnLargeStack([] {
-    auto nest = [](const char* head) {
-      CellRef t = atom(head);
-      CellRef arg = atom("x");
-      for (int i = 0; i < 1000000; ++i) t = makePair(std::move(t), arg);
-      return t;
-    };
-    CellRef a = nest("f"), b = nest("f"), c = nest("g");
-    return (compareValues(a.get(), b.get()) == 0 ? 1 : 0) + (compareValues(a.get(), c.get()) == 1 ? 2 : 0);
+// ((((head a1) a2) ...) an), the arguments counted from the innermost one; `odd` holds the
+// argument to put at the given positions instead of x.
+CellRef leftNest(const char* head, std::size_t n, std::vector<std::pair<std::size_t, const char*>> odd = {}) {
+  CellRef t = atom(head);
+  CellRef x = atom("x");
+  for (std::size_t i = 1; i <= n; ++i) {
+    CellRef arg = x;
+    for (auto& [at, bytes] : odd) {
+      if (at == i) arg = atom(bytes);
+    }
+    t = makePair(std::move(t), std::move(arg));
+  }
+  return t;
+}
+
+TEST(CompareValues, DeepLeftNestingNeedsNoDeepStack) {
+  constexpr std::size_t kDepth = 1000000;
+  int result = support::runOnSmallStack([&] {
+    CellRef a = leftNest("f", kDepth), b = leftNest("f", kDepth), c = leftNest("g", kDepth);
+    // The innermost difference decides, whatever the outer arguments say.
+    CellRef d = leftNest("f", kDepth, {{100, "x"}, {900000, "z"}});
+    CellRef e = leftNest("f", kDepth, {{100, "y"}, {900000, "a"}});
+    int failures = 0;
+    if (compareValues(a.get(), b.get()) != 0) failures |= 1;
+    if (compareValues(a.get(), c.get()) != 1 || compareValues(c.get(), a.get()) != -1) failures |= 2;
+    if (compareValues(d.get(), e.get()) != 1 || compareValues(e.get(), d.get()) != -1) failures |= 4;
+    // A shallower nesting has an Atom where the deeper one has a Pair.
+    CellRef shallow = leftNest("f", kDepth - 1);
+    if (compareValues(shallow.get(), a.get()) != 1) failures |= 8;
+    return failures;
   });
-  EXPECT_EQ(result, 3);
+  EXPECT_EQ(result, 0);
+}
+
+TEST(CompareValues, DeepZigzagNeedsNoDeepStack) {
+  // Each level goes down the left child and then its right child: (((s x) next) y).
+  auto zigzag = [](const char* bottom) {
+    CellRef t = atom(bottom);
+    for (int i = 0; i < 1000000; ++i) {
+      t = makePair(makePair(makePair(atom("s"), atom("x")), std::move(t)), atom("y"));
+    }
+    return t;
+  };
+  int result = support::runOnSmallStack([&] {
+    CellRef a = zigzag("p"), b = zigzag("p"), c = zigzag("q");
+    return (compareValues(a.get(), b.get()) == 0 ? 0 : 1) + (compareValues(a.get(), c.get()) == 1 ? 0 : 2);
+  });
+  EXPECT_EQ(result, 0);
 }
 
 TEST(CompareValues, OrdersASetOfValues) {

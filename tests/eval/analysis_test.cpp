@@ -1,7 +1,10 @@
 // Term analysis and substitution on terms the parser builds.
 #include "eval/analysis.h"
 
+#include "cells/text.h"
+#include "eval/data_rules.h"
 #include "eval_fixture.h"
+#include "tests/support/small_stack.h"
 
 namespace vorn::eval {
 namespace {
@@ -91,6 +94,81 @@ TEST_F(AnalysisTest, SubstitutionSharesWhatItDoesNotChange) {
   EXPECT_EQ(cells::rightOf(cells::leftOf(done.get())), five.get());
   // A binding of the same letter shadows it in the body but not in the bound expression.
   EXPECT_EQ(showSource(substitute(parse("x{x}x"), five, 'x')), "{x5x");
+}
+
+constexpr std::size_t kDepth = 1000000;
+
+// Follows `step` from the term while it is a Pair; the number of steps and where they end.
+template <class Step>
+std::pair<std::size_t, const Cell*> descend(const Cell* c, Step step) {
+  std::size_t steps = 0;
+  for (; !cells::isAtomCell(c); ++steps) c = step(c);
+  return {steps, c};
+}
+
+const Cell* right(const Cell* c) { return cells::rightOf(c); }
+const Cell* left(const Cell* c) { return cells::leftOf(c); }
+
+TEST_F(AnalysisTest, SubstitutionAMillionLevelsDeep) {
+  int failures = support::runOnSmallStack([] {
+    int f = 0;
+    CellRef five("5"), head("f"), arg("y");
+    CellRef rightDeep("x"), leftDeep("x"), lambdas("x"), shadowed("x");
+    CellRef lambdaY = cells::makePair(CellRef("\\"), CellRef("y"));
+    CellRef lambdaX = cells::makePair(CellRef("\\"), CellRef("x"));
+    for (std::size_t i = 0; i < kDepth; ++i) {
+      rightDeep = cells::makePair(head, std::move(rightDeep));
+      leftDeep = cells::makePair(std::move(leftDeep), arg);
+      lambdas = cells::makePair(lambdaY, std::move(lambdas));
+      shadowed = cells::makePair(lambdaX, std::move(shadowed));
+    }
+    CellRef done = substitute(rightDeep, five, 'x');
+    if (descend(done.get(), right) != std::pair<std::size_t, const Cell*>{kDepth, five.get()}) f |= 1;
+    if (cells::leftOf(done.get()) != head.get()) f |= 2;  // untouched parts are shared
+    done = substitute(leftDeep, five, 'x');
+    if (descend(done.get(), left) != std::pair<std::size_t, const Cell*>{kDepth, five.get()}) f |= 4;
+    done = substitute(lambdas, five, 'x');
+    if (descend(done.get(), right) != std::pair<std::size_t, const Cell*>{kDepth, five.get()}) f |= 8;
+    // Under a million lambdas of x itself nothing is free: the term comes back itself.
+    if (substitute(shadowed, five, 'x').get() != shadowed.get()) f |= 16;
+    return f;
+  });
+  EXPECT_EQ(failures, 0);
+}
+
+TEST_F(AnalysisTest, ListFormsOfDeepTexts) {
+  int failures = support::runOnSmallStack([] {
+    int f = 0;
+    CellRef argument("g");
+    // Text Pairs nested a million deep either way: each Pair (a, b) lists as ((J L(a)) L(b)).
+    CellRef piece = cells::makeText("b");
+    CellRef pieceList = applyText(piece.get(), argument);
+    std::string lastPiece = showSource(CellRef::borrow(cells::rightOf(pieceList.get())));
+    std::size_t pieceSteps = descend(cells::rightOf(pieceList.get()), right).first;
+    CellRef leftText = piece, rightText = piece;
+    for (std::size_t i = 0; i < kDepth; ++i) {
+      leftText = cells::makePair(std::move(leftText), piece);
+      rightText = cells::makePair(piece, std::move(rightText));
+    }
+    CellRef leftListed = applyText(leftText.get(), argument);
+    const Cell* list = cells::rightOf(leftListed.get());
+    std::size_t depth = 0;
+    for (; depth < kDepth && !cells::isAtomCell(list); ++depth) {
+      if (showSource(CellRef::borrow(cells::rightOf(list))) != lastPiece) return f | 1;
+      list = cells::rightOf(cells::leftOf(list));
+    }
+    if (depth != kDepth || showSource(CellRef::borrow(const_cast<Cell*>(list))) != lastPiece) f |= 2;
+    CellRef listed = applyText(rightText.get(), argument);
+    if (descend(cells::rightOf(listed.get()), right).first != kDepth + pieceSteps) f |= 4;
+    // A text literal nested ten thousand deep lists as ((J K) ((J K) ... K)).
+    constexpr std::size_t kNesting = 10000;
+    CellRef nested(std::string(kNesting, '[') + std::string(kNesting, ']'));
+    CellRef nestedList = applyText(nested.get(), argument);
+    auto [steps, bottom] = descend(cells::rightOf(nestedList.get()), right);
+    if (steps != kNesting - 1 || !cells::isOneByteAtom(bottom, 'K')) f |= 8;
+    return f;
+  });
+  EXPECT_EQ(failures, 0);
 }
 
 }  // namespace

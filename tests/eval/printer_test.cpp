@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cells/real.h"
-#include "driver/large_stack.h"
+#include "tests/support/small_stack.h"
 
 namespace vorn::eval {
 namespace {
@@ -68,8 +68,8 @@ TEST(Printer, ValueFormOfTextIsDecimalCodes) {
 }
 
 TEST(Printer, DeepListsPrintInLinearTime) {
-  // A right-nested list of a million cells, on the interpreter's large stack.
-  int status = driver::runOnLargeStack([] {
+  // A right-nested list of a million cells, on a small native stack.
+  int status = support::runOnSmallStack([] {
     CellRef list("K");
     for (int i = 0; i < 1'000'000; ++i) list = app(A("J"), A("K"), std::move(list));
     std::string value = showValue(list);

@@ -4,6 +4,7 @@
 #include "cells/real.h"
 #include "eval/analysis.h"
 #include "eval_fixture.h"
+#include "tests/support/small_stack.h"
 
 namespace vorn::eval {
 namespace {
@@ -163,6 +164,35 @@ TEST_F(ReducerTest, BlobsAndRealsAppliedAsFunctions) {
   Cell* leaf = tree;
   while (!cells::isAtomCell(leaf)) leaf = cells::rightOf(cells::leftOf(leaf));
   EXPECT_EQ(cells::atomBytesOf(leaf), "H");
+}
+
+TEST_F(ReducerTest, TermsAMillionLevelsDeepOnASmallStack) {
+  constexpr std::size_t kDepth = 1000000;
+  auto repeat = [](std::string_view part, std::size_t times) {
+    std::string out;
+    for (std::size_t k = 0; k < times; ++k) out += part;
+    return out;
+  };
+  struct Case {
+    const char* name;
+    std::string term;
+  };
+  const Case cases[] = {
+      {"nested arguments", repeat("plus 1 (", kDepth) + "0" + repeat(")", kDepth)},
+      {"a left-grouping chain", std::string("0") + repeat("+1", kDepth)},
+      // The argument is substituted into a body a million levels deep.
+      {"a deep body", std::string("(x\\") + repeat("plus x (", kDepth) + "0" + repeat(")", kDepth) + ")1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string value;
+    int status = support::runOnSmallStack([&] {
+      value = eval(c.term);
+      return 0;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(value, std::to_string(kDepth));
+  }
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/large_stack.h"
+#include "tests/support/small_stack.h"
 #include "front/source_text.h"
 #include "tests/front/reference_parser.h"
 #include "tests/front/tree_text.h"
@@ -164,16 +164,19 @@ bool rightSpineOf(const cells::Cell* tree, std::string_view head, std::size_t de
   return cells::isAtomCell(tree) && cells::atomBytesOf(tree) == leaf;
 }
 
-int onLargeStack(const std::function<void()>& body) {
-  return driver::runOnLargeStack([&] {
-    body();
-    return 0;
-  });
+// Runs a test body on a thread with a small native stack; the parser must not recurse natively
+// however deeply the text nests.
+void onSmallStack(const std::function<void()>& body) {
+  EXPECT_EQ(support::runOnSmallStack([&] {
+              body();
+              return 0;
+            }),
+            0);
 }
 
-TEST(Parser, TwoHundredThousandNestedParentheses) {
-  constexpr std::size_t kDepth = 200000;
-  onLargeStack([&] {
+TEST(Parser, AMillionNestedGroups) {
+  constexpr std::size_t kDepth = 1000000;
+  onSmallStack([&] {
     std::string text = repeat("(", kDepth) + "x" + repeat(")", kDepth);
     EXPECT_EQ(treeText(parseExpression(text)), "x");
     // Nested call lists: h(h(h(...x))) is (h (h (h ... x))).
@@ -197,9 +200,49 @@ TEST(Parser, TwoHundredThousandNestedParentheses) {
   });
 }
 
+// One level of a nesting: the text around the inner part, and where the tree holds that part.
+struct Nesting {
+  const char* open;
+  const char* close;
+  const cells::Cell* (*inner)(const cells::Cell*);
+};
+
+const cells::Cell* viaRight(const cells::Cell* c) { return cells::rightOf(c); }
+const cells::Cell* viaLeft(const cells::Cell* c) { return cells::leftOf(c); }
+const cells::Cell* viaLeftOperand(const cells::Cell* c) { return cells::rightOf(cells::leftOf(c)); }
+const cells::Cell* viaBoundVariable(const cells::Cell* c) {
+  return cells::rightOf(cells::leftOf(cells::leftOf(c)));
+}
+
+TEST(Parser, AMillionLevelsOfNestingEitherWay) {
+  constexpr std::size_t kDepth = 1000000;
+  const Nesting nestings[] = {
+      {"a+(", ")", viaRight},          // a+(a+(...x)) is ((+ a) ((+ a) ... x))
+      {"(", ")+a", viaLeftOperand},    // ((x)+a)+a is ((+ ((+ x) a)) a)
+      {"(", ")h", viaLeft},            // ((x)h)h is ((x h) h)
+      {"(", ")!", viaRight},           // ((x)!)! is (! (! x))
+      {"(", "){a}", viaBoundVariable},  // ((x){a}){a} binds ((x){a}) to a
+      {"a{(", ")}", viaLeftOperand},   // a{(a{(x)})} binds a to the inner part
+  };
+  onSmallStack([&] {
+    for (const Nesting& n : nestings) {
+      SCOPED_TRACE(std::string(n.open) + "x" + n.close);
+      cells::CellRef tree = parseExpression(repeat(n.open, kDepth) + "x" + repeat(n.close, kDepth));
+      const cells::Cell* c = tree.get();
+      std::size_t depth = 0;
+      for (; !cells::isAtomCell(c) && depth <= kDepth; ++depth) c = n.inner(c);
+      EXPECT_EQ(depth, kDepth);
+      EXPECT_EQ(cells::atomBytesOf(c), "x");
+    }
+    // A text literal nested a million deep is one Atom.
+    std::string text = repeat("[", kDepth) + repeat("]", kDepth);
+    EXPECT_EQ(cells::atomSizeOf(parseExpression(text).get()), 2 * kDepth);
+  });
+}
+
 TEST(Parser, HundredThousandArgumentCallList) {
   constexpr std::size_t kArguments = 100000;
-  onLargeStack([&] {
+  onSmallStack([&] {
     std::string text = "h(" + repeat("a,", kArguments - 1) + "b)";
     cells::CellRef tree = parseExpression(text);
     const cells::Cell* c = tree.get();
@@ -216,7 +259,7 @@ TEST(Parser, HundredThousandArgumentCallList) {
 
 TEST(Parser, LongOperatorChainsAndRuns) {
   constexpr std::size_t kLength = 100000;
-  onLargeStack([&] {
+  onSmallStack([&] {
     // A right-grouping chain nests to the right, a prefix run likewise.
     EXPECT_TRUE(rightSpineOf(parseExpression(repeat("!", kLength) + "x").get(), "!", kLength, "x"));
     cells::CellRef chain = parseExpression(repeat("a^", kLength) + "z");
