@@ -71,17 +71,14 @@ void freeCell(Cell* c) {
 
 namespace {
 
-// The payload length a blob's header states, when the header is well formed and the bytes hold
-// that much payload; nothing otherwise.
+// The whole length a blob's header states (header and payload), when the header is well formed;
+// nothing otherwise. A stated payload past the limit of any Atom counts as malformed.
 std::optional<std::size_t> statedBlobLength(const char* bytes, std::size_t n) {
   std::size_t length = 0;
   for (std::size_t i = 1; i < n; ++i) {
-    if (bytes[i] == ')') {
-      if (length > n - i - 1) return std::nullopt;
-      return i + 1 + length;
-    }
+    if (bytes[i] == ')') return i + 1 + length;
     std::size_t digit = kDigits64.find(bytes[i]);
-    if (digit == std::string_view::npos || length > (n >> 6)) return std::nullopt;
+    if (digit == std::string_view::npos || length > (kExtentLimit >> 6)) return std::nullopt;
     length = length * 64 + digit;
   }
   return std::nullopt;
