@@ -30,6 +30,8 @@ namespace {
 
 constexpr int kUnknownArity = 11;
 constexpr int kStuckArity = -51;  // this value and below are never decremented
+// The arguments of a lambda head (\ c body a) and of a binding head ({ c e body).
+constexpr int kBinderArity = 3;
 
 constexpr std::string_view kOperatorNameBytes = "{,}~!@#$%^&*<>-|+/=\\.`'\":;?";
 
@@ -67,6 +69,11 @@ void analyseAtom(Cell* atom) {
       setAnalysed(atom, kUnknownArity, false);
       return cells::setExtent(atom, std::uint64_t{1} << (b - 'a'));
     }
+    // The binders' Prelude definitions only give them their arity: the reducer rewrites a lambda
+    // and a binding by rules of its own. The checker erases them when a Prelude letter they name
+    // is redefined to need a missing name, yet nothing in a program refers to them by name, so
+    // that is no error; they keep the three arguments those rules take.
+    if (name.size() == 1 && (b == '\\' || b == '{')) return setAnalysed(atom, kBinderArity, false);
     // A name without a definition that is not a letter: loading and the checker refuse these in
     // programs, but run-time data can still make one. It waits for one argument like any datum,
     // and applying it gives the missing-name marker.
