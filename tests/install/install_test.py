@@ -10,6 +10,7 @@ manual page names the real prefix (not the staging directory), renders the page 
 (groff's warnings on), and runs the example program that the page prints. Exits 77 (a skip for
 ctest) when everything else passed but there is no man to render the page with.
 """
+import json
 import os
 import re
 import shutil
@@ -79,14 +80,23 @@ def check_binary(root):
           f"installed vorn without arguments: status {result.returncode}")
 
 
-def check_page_text(page, version):
+def check_extension_version(root, version):
+    """The VS Code manifest must carry its own copy of the version; it may not drift."""
+    manifest = os.path.join(root, "share/vorn/editors/vscode/package.json")
+    if os.path.isfile(manifest):
+        with open(manifest, encoding="utf-8") as f:
+            got = json.load(f).get("version")
+        check(got == version, f"editors/vscode/package.json has version {got}, the project {version}")
+
+
+def check_page_text(page, version, stage):
     with open(page, encoding="utf-8") as f:
         source = f.read()
     check("@" not in source, "the manual page has an unfilled @...@ field")
     check(f"vorn {version}" in source, f"the manual page does not give the version {version}")
     check(f"{PREFIX}/share/doc/vorn/examples/hello.vn" in source,
           "the manual page does not name the installed examples under the prefix")
-    check(os.environ.get("DESTDIR", "<unset>") not in source, "the manual page names DESTDIR")
+    check(stage not in source, "the manual page names the staging directory")
 
 
 def render_page(page):
@@ -134,11 +144,12 @@ def main():
         root = stage + PREFIX
         check_files(root, source_dir)
         check_binary(root)
+        version = project_version(build_dir)
+        check_extension_version(root, version)
         page = os.path.join(root, "share/man/man1/vorn.1")
         text = None
         if os.path.isfile(page):
-            os.environ["DESTDIR"] = stage
-            check_page_text(page, project_version(build_dir))
+            check_page_text(page, version, stage)
             text = render_page(page)
             if text is not None:
                 check_page_example(text, os.path.join(root, "bin/vorn"), work)
