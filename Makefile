@@ -3,18 +3,38 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD ?= build
 SANBUILD ?= build-san
 EXAMPLE ?= examples/hello.vn
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all build run test test-release test-sanitize bench fuzz valgrind clean
+# Recursive makes (cmake --build drives one) would otherwise announce every directory they enter.
+MAKEFLAGS += --no-print-directory
 
-all: build
+.PHONY: all configure vorn build run install test test-release test-sanitize bench fuzz valgrind clean
 
-build:
+all: vorn
+
+configure:
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+# Only the interpreter: no test executables, no GoogleTest. The compiler's output goes to a log
+# that is shown only when the build fails, so a good build prints one line.
+vorn: configure
+	@echo "building $(BUILD)/vorn (log: $(BUILD)/build.log)"
+	@cmake --build $(BUILD) --target vorn -j $(JOBS) >$(BUILD)/build.log 2>&1 || \
+		{ cat $(BUILD)/build.log; exit 1; }
+
+# Everything, the test executables included.
+build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: vorn
 	@echo "running $(EXAMPLE)"; \
 	./$(BUILD)/vorn $(EXAMPLE); status=$$?; echo "exit status: $$status"
+
+# The binary, the manual page, the docs, the examples and the editor files under PREFIX; DESTDIR,
+# when set, is put in front of every path (for staged installs and packaging).
+install: vorn
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 test: test-release test-sanitize
 

@@ -1,0 +1,2 @@
+" vorn programs end in .vn.
+autocmd BufRead,BufNewFile *.vn setfiletype vorn
