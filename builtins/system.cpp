@@ -16,7 +16,7 @@
 #include <ctime>
 
 #include "builtins/convention.h"
-#include "driver/assert.h"
+#include "support/assert.h"
 
 namespace vorn::builtins {
 
@@ -230,7 +230,7 @@ CellRef sysAssert(CellRef node) {
   if (!readTruth(args[0], holds)) return wrongType();
   if (holds) return doneResult();
   flushAllStreams();
-  driver::assertionFailed("l", kAssertLine);
+  support::assertionFailed("l", kAssertLine);
 }
 
 // ---- Error numbers ------------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 // Filling the BuiltinTable from the one list of rows.
 #include "builtins/table.h"
 
-#include "driver/report.h"
+#include "support/assert.h"
 
 namespace vorn::builtins {
 
@@ -37,7 +37,7 @@ CellRef notYetBuilt(CellRef node) {
   // The head of the node names the builtin that was called.
   cells::Cell* head = node.get();
   while (!cells::isAtomCell(head)) head = cells::leftOf(head);
-  driver::fatal("unbuilt " + std::string(cells::atomBytesOf(head)));
+  support::fatal("unbuilt " + std::string(cells::atomBytesOf(head)));
 }
 
 std::vector<std::string> pendingBuiltins() {

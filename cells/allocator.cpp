@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "driver/report.h"
+#include "support/assert.h"
 
 namespace vorn::cells::detail {
 
@@ -31,7 +31,7 @@ std::vector<char*>& chunks() {
 }
 
 void* checked(void* block) {
-  if (block == nullptr) driver::fatal("memory");
+  if (block == nullptr) support::fatal("memory");
   return block;
 }
 

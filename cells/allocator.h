@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/config.h"
+#include "support/config.h"
 
 namespace vorn::cells {
 

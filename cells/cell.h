@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "cells/allocator.h"
-#include "driver/assert.h"
+#include "support/assert.h"
 
 namespace vorn::cells {
 

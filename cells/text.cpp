@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cells/allocator.h"
-#include "driver/report.h"
+#include "support/assert.h"
 
 namespace vorn::cells {
 
@@ -270,7 +270,7 @@ unsigned char charCode(int keyClass, char character) {
       return static_cast<unsigned char>(c + 128);
     case 2: {
       int byte = greenByte(c);
-      if (byte < 0) driver::fatal("nopqchar");
+      if (byte < 0) support::fatal("nopqchar");
       return static_cast<unsigned char>(byte);
     }
     case 3:

@@ -16,13 +16,14 @@
 #include "eval/analysis.h"
 #include "eval/printer.h"
 #include "front/globals.h"
+#include "support/log.h"
 
 namespace vorn::check {
 
 using cells::Cell;
 using cells::CellRef;
-using driver::ErrorReport;
-using driver::makeReport;
+using support::ErrorReport;
+using support::makeReport;
 
 namespace {
 
@@ -161,7 +162,7 @@ ErrorReport renameLocalNamesOf(const std::string& name, CellRef& definition) {
     }
   }
   if (!longNames.empty()) {
-    driver::appendLog("First " + name + ": " + eval::showSource(definition) + "\n");
+    support::appendLog("First " + name + ": " + eval::showSource(definition) + "\n");
   }
   if (longNames.size() + letters.size() > 26) {
     return makeReport("Place", name.empty() ? "Place error." : "Place error in function " + name + ".",

@@ -5,7 +5,7 @@
 // at run time is held to exactly the rules a program file is.
 #pragma once
 
-#include "driver/report.h"
+#include "support/report.h"
 #include "front/globals.h"
 
 namespace vorn::check {
@@ -13,17 +13,17 @@ namespace vorn::check {
 // Definitions by name, as the global table keeps them; "" is the entry expression.
 using Definitions = front::GlobalTable;
 
-driver::ErrorReport checkProgram();
+support::ErrorReport checkProgram();
 
 // The rules up to and including the parameter count, in the checker's order, over `definitions`
 // (which must hold the entry ""): quotes and pair bindings desugared, malformed binders refused,
 // every name reachable from the entry defined (in `definitions` or, when given, in `outside`,
 // whose definitions are taken as checked already), definitions that need an undefined name
 // erased, long local names renamed, more than ten parameters refused. Stops at the first refusal.
-driver::ErrorReport checkDefinitions(Definitions& definitions, const Definitions* outside);
+support::ErrorReport checkDefinitions(Definitions& definitions, const Definitions* outside);
 
 // The last rule: the first definition, in name order, that leaves a letter unbound is refused.
 // It analyses the terms, so every name they use must be defined by then.
-driver::ErrorReport refuseUnboundLetters(const Definitions& definitions);
+support::ErrorReport refuseUnboundLetters(const Definitions& definitions);
 
 }  // namespace vorn::check

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/assert.h"
+#include "support/assert.h"
 
 namespace vorn::check {
 

@@ -1,15 +1,14 @@
-// The road of one run: usage and start checks, reading the file, start-up, loading, the run
-// driver, and the exit status from the result's low bits.
+// The process entry: usage and start checks, reading the file, the session's run, and the exit
+// status from the result's low bits or the report on stderr.
 #include "driver/entry.h"
 
 #include <cstdio>
 
 #include "cells/integer.h"
-#include "driver/assert.h"
-#include "driver/report.h"
-#include "eval/run.h"
-#include "front/loader.h"
-#include "front/startup.h"
+#include "driver/terminal.h"
+#include "session/session.h"
+#include "support/assert.h"
+#include "support/report.h"
 
 namespace vorn::driver {
 
@@ -25,10 +24,10 @@ void printStartReport(const char* path) {
   std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
-int printReport(const ErrorReport& report) {
+int printReport(const support::ErrorReport& report) {
   // What the program wrote before it failed comes out before the report, not after it.
   std::fflush(stdout);
-  std::string text = "\033[m" + displayForm(formatReport(report));
+  std::string text = "\033[m" + displayForm(support::formatReport(report));
   std::fwrite(text.data(), 1, text.size(), stderr);
   return kFailureStatus;
 }
@@ -64,13 +63,9 @@ int vornMain(int argc, char** argv) {
     printStartReport(path);
     return kFailureStatus;
   }
-  front::startUp();
-  ErrorReport report = front::loadProgram(*text);
-  if (!report.ok()) return printReport(report);
-  report = eval::runProgram(report, argv + 2);
-  if (!report.ok()) return printReport(report);
-  cells::CellRef result = eval::resultOfRun();
-  auto value = static_cast<std::uint64_t>(cells::integerToInt64(result));
+  session::RunOutcome outcome = session::runText(*text, argv + 2);
+  if (!outcome.report.ok()) return printReport(outcome.report);
+  auto value = static_cast<std::uint64_t>(cells::integerToInt64(outcome.result));
   return static_cast<int>(static_cast<std::uint32_t>(value));
 }
 

@@ -1,5 +1,5 @@
-// The process entry: checks the command line, reads the program file, runs start-up, loading
-// and the run driver, and turns the outcome into an exit status and stderr bytes.
+// The process entry: checks the command line, reads the program file, hands it to the session,
+// and turns the outcome into an exit status and stderr bytes.
 #pragma once
 
 #include <optional>

@@ -8,14 +8,14 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/assert.h"
-#include "driver/config.h"
+#include "support/assert.h"
+#include "support/config.h"
 
 namespace vorn::driver {
 
 namespace {
 
-constexpr std::size_t kWantedStack = kInterpreterStackBytes;
+constexpr std::size_t kWantedStack = support::kInterpreterStackBytes;
 constexpr std::size_t kSmallestStack = std::size_t{64} << 20;
 
 struct Job {

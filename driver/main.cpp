@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/config.h"
+#include "support/config.h"
 #include "driver/entry.h"
 #include "driver/large_stack.h"
 
@@ -11,7 +11,7 @@
 // Registered with atexit, so that the total is printed however the process ends normally,
 // through the `exit` builtin too.
 static void printMachineSteps() {
-  std::fprintf(stderr, "steps: %llu\n", static_cast<unsigned long long>(vorn::driver::machineSteps));
+  std::fprintf(stderr, "steps: %llu\n", static_cast<unsigned long long>(vorn::support::machineSteps));
 }
 #endif
 

@@ -10,7 +10,8 @@
 //    and shares every subtree it does not change.
 // 3. The global table is written in two places only: memoising a parameterless definition (the
 //    marker Pair while it is evaluated, the value when it is done).
-// 4. Continuations are I or ((B K') g); frames g are (T y), a function x, or a lambda ((\ c) body).
+// 4. Continuations are I or ((B K') g); frames g are (T y), a function x, a lambda ((\ c) body),
+//    or the barrier under a term a builtin asked to have evaluated in its place.
 #include "eval/reducer.h"
 
 #include <array>
@@ -19,7 +20,7 @@
 #include <vector>
 
 #include "builtins/table.h"
-#include "driver/config.h"
+#include "support/config.h"
 #include "eval/analysis.h"
 #include "eval/combinators.h"
 #include "eval/data_rules.h"
@@ -102,6 +103,18 @@ bool isMarkerAtom(const Cell* c) {
 
 // A builtin result that ends the whole evaluation: a Pair headed by a marker Atom.
 bool endsEvaluation(const Cell* c) { return !isAtomCell(c) && isMarkerAtom(leftOf(c)); }
+
+// The one Atom that both tags an evaluateInPlace request and, pushed as a frame, stands between
+// the requested term and the caller's frames. Programs never see it, and it is never freed, so
+// its address cannot come back as another Cell.
+Cell* barrier() {
+  static Cell* atom = CellRef("I").detach();
+  return atom;
+}
+
+bool isBarrier(const Cell* g) { return g == barrier(); }
+
+bool requestsEvaluation(const Cell* c) { return !isAtomCell(c) && isBarrier(leftOf(c)); }
 
 bool isFinal(const Machine& m) { return m.stopped || (isIdentityContinuation(m) && isValue(m.r.get())); }
 
@@ -202,6 +215,7 @@ bool rewritesAsPreludeT(Cell* t) {
 void resumeFrame(Machine& m) {
   CORE_ASSERT(!m.frames.empty());
   CellRef frame = popFrame(m);
+  if (isBarrier(frame.get())) return;  // the value replaces the builtin call that asked for it
   Cell* y = pendingArgument(frame.get());
   if (m.joinsTRewrite && y != nullptr && rewritesAsPreludeT(leftOf(frame.get()))) {
     VORN_COUNT_STEP();
@@ -298,10 +312,14 @@ bool isDatumByte(unsigned char b) {
 
 char letterOf(const Cell* binder) { return static_cast<char>(firstByteOf(binder)); }
 
-// Rule 1: a builtin is called with the whole redex; a marker-headed result ends the evaluation.
+// Rule 1: a builtin is called with the whole redex; a marker-headed result ends the evaluation,
+// and a request for evaluation continues with its term behind a barrier frame.
 void callBuiltin(Machine& m, const builtins::Builtin& builtin) {
   CellRef result = builtin.entry(std::move(m.r));
   if (endsEvaluation(result.get())) return stopWith(m, std::move(result));
+  if (requestsEvaluation(result.get())) {
+    return pushFrame(m, CellRef::borrow(barrier()), cells::right(result));
+  }
   m.r = std::move(result);
 }
 
@@ -407,6 +425,8 @@ void rewriteMachine(Machine& m) {
 CellRef join(Machine& m) { return makePair(fold(m), std::move(m.r)); }
 
 }  // namespace
+
+CellRef evaluateInPlace(CellRef term) { return makePair(CellRef::borrow(barrier()), std::move(term)); }
 
 CellRef evaluate(CellRef term) {
   resetCombinators();

@@ -12,6 +12,10 @@ using cells::CellRef;
 CellRef evaluate(CellRef term);
 // Runs the machine on a state until the continuation is I and the term a value; returns the term.
 CellRef runMachine(CellRef state);
+// A builtin's result asking the calling machine to evaluate `term` in the builtin's place, as a
+// machine of its own would: a lazy head in `term` takes no argument that waits on the caller's
+// frames, and a stop inside it (a cycle, a missing name) ends the caller's evaluation.
+CellRef evaluateInPlace(CellRef term);
 // One transition of the machine.
 CellRef step(CellRef state);
 // Rewrites the term of a state whose term is a saturated application.

@@ -73,12 +73,12 @@ std::optional<Definition> readDefinition(const CellRef& tree) {
   return definition;
 }
 
-driver::ErrorReport checkDefinitionName(std::string_view name, std::int64_t position) {
+support::ErrorReport checkDefinitionName(std::string_view name, std::int64_t position) {
   if (isSingleLowercase(name)) {
-    return driver::makeReport("Lower", messages::lowerName(name), {}, position);
+    return support::makeReport("Lower", messages::lowerName(name), {}, position);
   }
   if (isReserved(name)) {
-    return driver::makeReport("Built", messages::builtInName(name), {}, position);
+    return support::makeReport("Built", messages::builtInName(name), {}, position);
   }
   return {};
 }
@@ -86,7 +86,7 @@ driver::ErrorReport checkDefinitionName(std::string_view name, std::int64_t posi
 SourceReading readSource(std::string_view raw) {
   SourceReading reading;
   if (std::optional<BracketFailure> failure = validateBrackets(raw)) {
-    reading.report = driver::makeReport(failure->text.substr(0, 5), failure->text, {},
+    reading.report = support::makeReport(failure->text.substr(0, 5), failure->text, {},
                                         failure->position);
     return reading;
   }
@@ -124,7 +124,7 @@ CellRef builtinPlaceholder(int arity) {
   return body;
 }
 
-driver::ErrorReport loadProgram(std::string_view text) {
+support::ErrorReport loadProgram(std::string_view text) {
   SourceReading reading = readSource(text);
   if (!reading.validated()) return reading.report;
   storeBuiltinPlaceholders();

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cells/cell.h"
-#include "driver/report.h"
+#include "support/report.h"
 #include "front/parser.h"
 
 namespace vorn::front {
@@ -54,11 +54,11 @@ std::optional<Definition> readDefinition(const cells::CellRef& tree);
 
 // "Lower" for a single lowercase letter, "Built" for "\", "{" and builtin names; otherwise an
 // empty report. `position` is where the defining piece starts.
-driver::ErrorReport checkDefinitionName(std::string_view name, std::int64_t position);
+support::ErrorReport checkDefinitionName(std::string_view name, std::int64_t position);
 
 // A source read in full, up to its first failure.
 struct SourceReading {
-  driver::ErrorReport report;  // "Empty", or the first failure
+  support::ErrorReport report;  // "Empty", or the first failure
   cells::CellRef entry;        // the entry expression; empty when the brackets were refused
   std::vector<Definition> definitions;  // the accepted definitions, in order
   bool validated() const { return !entry.empty(); }
@@ -81,6 +81,6 @@ cells::CellRef builtinPlaceholder(int arity);
 
 // Loads the program: validation, the builtin placeholders, the entry under "" and the
 // definitions in order. On "Lower" or "Built" the definitions before it stay stored.
-driver::ErrorReport loadProgram(std::string_view text);
+support::ErrorReport loadProgram(std::string_view text);
 
 }  // namespace vorn::front

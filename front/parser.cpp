@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/assert.h"
+#include "support/assert.h"
 
 namespace vorn::front {
 

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "driver/assert.h"
+#include "support/assert.h"
 #include "front/globals.h"
 #include "front/loader.h"
 #include "front/source_text.h"

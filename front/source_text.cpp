@@ -2,7 +2,7 @@
 #include "front/source_text.h"
 
 #include "cells/cell.h"
-#include "driver/assert.h"
+#include "support/assert.h"
 #include "front/messages.h"
 
 namespace vorn::front {

@@ -4,8 +4,8 @@
 #include "fuzz/harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  vorn::front::startUp();
-  vorn::driver::ErrorReport report = vorn::front::loadProgram(vorn::fuzz::inputText(data, size));
+  vorn::session::startUp();
+  vorn::support::ErrorReport report = vorn::front::loadProgram(vorn::fuzz::inputText(data, size));
   if (report.ok()) report = vorn::check::checkProgram();
   vorn::fuzz::render(report);
   return 0;

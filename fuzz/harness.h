@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/report.h"
-#include "front/startup.h"
+#include "driver/terminal.h"
+#include "support/report.h"
+#include "session/startup.h"
 
 namespace vorn::fuzz {
 
@@ -16,9 +17,9 @@ inline std::string_view inputText(const std::uint8_t* data, std::size_t size) {
 }
 
 // Renders the report as stderr would show it; the bytes themselves are not needed.
-inline void render(const driver::ErrorReport& report) {
+inline void render(const support::ErrorReport& report) {
   if (report.ok()) return;
-  std::string shown = driver::displayForm(driver::formatReport(report));
+  std::string shown = driver::displayForm(support::formatReport(report));
   if (shown.empty()) __builtin_trap();  // a report always has a banner
 }
 

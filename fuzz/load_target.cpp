@@ -4,7 +4,7 @@
 #include "fuzz/harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  vorn::front::startUp();
+  vorn::session::startUp();
   vorn::fuzz::render(vorn::front::loadProgram(vorn::fuzz::inputText(data, size)));
   return 0;
 }

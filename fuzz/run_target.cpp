@@ -8,8 +8,9 @@
 #include "builtins/convention.h"
 #include "builtins/table.h"
 #include "cells/integer.h"
-#include "driver/config.h"
-#include "eval/run.h"
+#include "support/config.h"
+#include "session/session.h"
+#include "session/startup.h"
 #include "front/globals.h"
 #include "front/loader.h"
 #include "fuzz/harness.h"
@@ -45,19 +46,20 @@ void restrictBuiltins() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  vorn::front::startUp();
+  vorn::session::startUp();
   restrictBuiltins();
-  vorn::driver::ErrorReport report = vorn::front::loadProgram(vorn::fuzz::inputText(data, size));
+  vorn::support::ErrorReport report = vorn::front::loadProgram(vorn::fuzz::inputText(data, size));
   if (!report.ok()) return 0;
-  vorn::driver::budgetSteps = kSteps;
-  vorn::driver::budgetCellBytes = vorn::driver::liveCellBytes + kCellBytes;
+  vorn::support::budgetSteps = kSteps;
+  vorn::support::budgetCellBytes = vorn::support::liveCellBytes + kCellBytes;
   char* noArguments[] = {nullptr};
+  vorn::session::RunOutcome outcome;
   try {
-    report = vorn::eval::runProgram(report, noArguments);
-  } catch (const vorn::driver::RunBudgetExhausted&) {
+    outcome = vorn::session::runProgram(noArguments);
+  } catch (const vorn::support::RunBudgetExhausted&) {
     return 0;
   }
-  vorn::fuzz::render(report);
-  if (report.ok()) static_cast<void>(vorn::cells::integerToInt64(vorn::eval::resultOfRun()));
+  vorn::fuzz::render(outcome.report);
+  if (outcome.report.ok()) static_cast<void>(vorn::cells::integerToInt64(outcome.result));
   return 0;
 }

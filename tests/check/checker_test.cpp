@@ -12,7 +12,9 @@
 #include "eval/analysis.h"
 #include "front/globals.h"
 #include "front/loader.h"
-#include "front/startup.h"
+#include "session/startup.h"
+#include "support/log.h"
+#include "tests/support/private_log.h"
 #include "term_builder.h"
 
 namespace vorn::check {
@@ -24,6 +26,7 @@ using testing::term;
 
 class Checker : public ::testing::Test {
  protected:
+  support::PrivateLog log_;
   void SetUp() override {
     front::globalTable().clear();
     front::recomputeSet().clear();
@@ -54,7 +57,7 @@ TEST_F(Checker, DefinitionsThatNeedAnUndefinedNameAreErasedSilently) {
   define("needsbroken", "(\\ y (broken y))");
   define("needsneeds", "needsbroken");
   define("selfish", "(\\ y (selfish (zz y)))");
-  driver::ErrorReport report = checkProgram();
+  support::ErrorReport report = checkProgram();
   EXPECT_TRUE(report.ok()) << report.type << ": " << report.message;
   for (const char* gone : {"broken", "needsbroken", "needsneeds", "selfish"}) {
     SCOPED_TRACE(gone);
@@ -72,12 +75,12 @@ TEST_F(Checker, LongLocalNamesBecomeUnusedLettersInSortedOrder) {
   define("foo", "1");
   define("h", "(\\ bar (\\ a (K (\\ foo (foo bar a)) foo)))");
   define("g", "(\\ x ({ long_name x (foo long_name)))");
-  driver::ErrorReport report = checkProgram();
+  support::ErrorReport report = checkProgram();
   EXPECT_TRUE(report.ok()) << report.type << ": " << report.message;
   // bar sorts first and takes b (a is in use); foo takes c.
   EXPECT_EQ(shown("h"), show(term("(\\ b (\\ a (K (\\ c (c b a)) foo)))").get()));
   EXPECT_EQ(shown("g"), show(term("(\\ x ({ a x (foo a)))").get()));
-  std::ifstream log(driver::kLogPath, std::ios::binary);
+  std::ifstream log(support::logPath(), std::ios::binary);
   std::stringstream all;
   all << log.rdbuf();
   EXPECT_NE(all.str().find("First h: "), std::string::npos);
@@ -87,7 +90,7 @@ TEST_F(Checker, LongLocalNamesBecomeUnusedLettersInSortedOrder) {
 TEST_F(Checker, EqualSubtermsAreSharedAndOnlyValuesStayInterned) {
   define("", "(pick (K 7) (K 7))");
   define("pick", "(\\ p (\\ q (p (K 1 2))))");
-  driver::ErrorReport report = checkProgram();
+  support::ErrorReport report = checkProgram();
   ASSERT_TRUE(report.ok()) << report.type << ": " << report.message;
   cells::Cell* entry = front::findGlobal("");
   EXPECT_EQ(cells::rightOf(entry), cells::rightOf(cells::leftOf(entry)));
@@ -109,7 +112,7 @@ TEST_F(Checker, ALetterLeftUnboundIsRefused) {
   define("", "h");
   front::globalTable()["h"] =
       cells::makePair(term("(\\ x)"), cells::makePair(CellRef("x"), y));
-  driver::ErrorReport report = checkProgram();
+  support::ErrorReport report = checkProgram();
   EXPECT_EQ(report.type, "Local");
   EXPECT_EQ(report.name, "h");
   EXPECT_EQ(report.message, "Local variable y unbound in function [h].");
@@ -120,7 +123,7 @@ TEST_F(Checker, ALetterLeftUnboundInTheEntryIsRefusedWithoutAName) {
   eval::analyse(w.get());
   define("w", "1");
   front::globalTable()[""] = cells::makePair(term("(\\ x)"), cells::makePair(w, CellRef("x")));
-  driver::ErrorReport report = checkProgram();
+  support::ErrorReport report = checkProgram();
   EXPECT_EQ(report.type, "Local");
   EXPECT_EQ(report.name, "");
   EXPECT_EQ(report.message, "Local variable w unbound.");
@@ -135,7 +138,7 @@ TEST_F(Checker, NamesDefinedOutsideCountAsDefinedAndAreNotFollowed) {
   set["inner"] = term("(\\ long (outer long))");
   set["dropped"] = term("(\\ x (nowhere x))");
   set["kept"] = term("(\\ x (outer (inner x)))");
-  driver::ErrorReport report = checkDefinitions(set, &front::globalTable());
+  support::ErrorReport report = checkDefinitions(set, &front::globalTable());
   ASSERT_TRUE(report.ok()) << report.type << ": " << report.message;
   EXPECT_EQ(set.count("dropped"), 0u);
   EXPECT_EQ(set.count("kept"), 1u);
@@ -155,19 +158,20 @@ TEST_F(Checker, NamesDefinedOutsideCountAsDefinedAndAreNotFollowed) {
 // Whole programs through the real front end and Prelude.
 class CheckedProgram : public ::testing::Test {
  protected:
+  support::PrivateLog log_;
   void SetUp() override {
-    front::startUp();
+    session::startUp();
     clearInternSet();
   }
   void TearDown() override { clearInternSet(); }
 
-  static driver::ErrorReport check(std::string_view program) {
-    driver::ErrorReport loaded = front::loadProgram(program);
+  static support::ErrorReport check(std::string_view program) {
+    support::ErrorReport loaded = front::loadProgram(program);
     EXPECT_TRUE(loaded.ok()) << loaded.type << ": " << loaded.message;
     return checkProgram();
   }
   static std::string log() {
-    std::ifstream in(driver::kLogPath, std::ios::binary);
+    std::ifstream in(support::logPath(), std::ios::binary);
     std::stringstream all;
     all << in.rdbuf();
     return all.str();
@@ -188,7 +192,7 @@ TEST_F(CheckedProgram, AnEntryNamingAOneParameterFunctionPasses) {
 
 // "}" is the empty operand: an ordinary symbol that nothing defines.
 TEST_F(CheckedProgram, AnEmptyEntryRefersToTheEmptyOperand) {
-  driver::ErrorReport report = check(",kk\\x\\zz");
+  support::ErrorReport report = check(",kk\\x\\zz");
   EXPECT_EQ(report.type, "Alive");
   EXPECT_EQ(report.name, "}");
   EXPECT_EQ(report.message, "Alive function [TOP] references undefined [}].");
@@ -208,7 +212,7 @@ TEST_F(CheckedProgram, EveryDefinitionIsInternedAndLeftWithoutLongNames) {
 
 TEST_F(CheckedProgram, QuotesAreExpandedBeforeBindersAreChecked) {
   // The quoted lambda is malformed; the quote's text keeps it, the expanded term is refused.
-  driver::ErrorReport report = check("x\\`((g y)\\y)");
+  support::ErrorReport report = check("x\\`((g y)\\y)");
   EXPECT_EQ(report.type, "Funky");
   EXPECT_EQ(report.message, "Funky key in expression (\\ (g y) y).");
 }

@@ -11,7 +11,7 @@
 #include "check/intern.h"
 #include "front/globals.h"
 #include "front/loader.h"
-#include "front/startup.h"
+#include "session/startup.h"
 #include "term_builder.h"
 #include "tests/support/small_stack.h"
 
@@ -156,7 +156,7 @@ TEST(DeepTerms, AFunkyBinderIsFoundAtAnyDepth) {
 class DeepPrograms : public ::testing::Test {
  protected:
   void SetUp() override {
-    front::startUp();
+    session::startUp();
     clearInternSet();
   }
   void TearDown() override { clearInternSet(); }
@@ -171,8 +171,8 @@ class DeepPrograms : public ::testing::Test {
   static std::string check(const std::string& program) {
     std::string shown;
     int status = onSmallStack([&] {
-      driver::ErrorReport loaded = front::loadProgram(program);
-      driver::ErrorReport report = loaded.ok() ? checkProgram() : loaded;
+      support::ErrorReport loaded = front::loadProgram(program);
+      support::ErrorReport report = loaded.ok() ? checkProgram() : loaded;
       shown = report.type + ": " + report.message;
       return 0;
     });
@@ -226,7 +226,7 @@ TEST_F(DeepPrograms, ReportsFromTheBottomOfDeepDefinitions) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    front::startUp();
+    session::startUp();
     clearInternSet();
     EXPECT_EQ(check(c.program), c.report);
   }

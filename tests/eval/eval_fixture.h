@@ -14,7 +14,7 @@
 #include "front/loader.h"
 #include "front/parser.h"
 #include "front/source_text.h"
-#include "front/startup.h"
+#include "session/startup.h"
 
 namespace vorn::eval {
 
@@ -22,13 +22,13 @@ class EvalTest : public ::testing::Test {
  protected:
   // Start-up and an empty program: the Prelude and the builtin placeholders are in the table.
   void SetUp() override {
-    front::startUp();
+    session::startUp();
     load("");
   }
 
   // Loads a program text (entry first, then definitions) into the global table.
   void load(std::string_view program) {
-    driver::ErrorReport report = front::loadProgram(program);
+    support::ErrorReport report = front::loadProgram(program);
     ASSERT_TRUE(report.ok()) << report.type << ": " << report.message;
   }
 

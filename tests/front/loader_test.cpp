@@ -9,7 +9,7 @@
 
 #include "builtins/table.h"
 #include "front/globals.h"
-#include "front/startup.h"
+#include "session/startup.h"
 #include "tests/front/tree_text.h"
 
 namespace vorn::front {
@@ -19,7 +19,7 @@ using testing::treeText;
 
 class Loading : public ::testing::Test {
  protected:
-  void SetUp() override { startUp(); }
+  void SetUp() override { session::startUp(); }
 
   static std::string stored(std::string_view name) {
     cells::Cell* value = findGlobal(name);
@@ -65,10 +65,10 @@ TEST_F(Loading, PiecesThatAreNoDefinitionsAreSkippedSilently) {
   std::size_t before = 0;
   for (const std::string& program : programs) {
     SCOPED_TRACE(program);
-    startUp();
+    session::startUp();
     ASSERT_TRUE(loadProgram("").ok());
     before = globalTable().size();
-    startUp();
+    session::startUp();
     EXPECT_TRUE(loadProgram(program).ok());
     EXPECT_EQ(globalTable().size(), before);
     EXPECT_EQ(stored("abc"), "<absent>");
@@ -80,12 +80,12 @@ TEST_F(Loading, EmptyCallFormIsRecomputed) {
   EXPECT_EQ(stored("hh"), "(I x)");
   EXPECT_TRUE(recomputed("hh"));
 
-  startUp();
+  session::startUp();
   EXPECT_TRUE(loadProgram(",hh()\\x,hh\\y").ok());
   EXPECT_EQ(stored("hh"), "y");
   EXPECT_FALSE(recomputed("hh"));
 
-  startUp();
+  session::startUp();
   EXPECT_TRUE(loadProgram(",hh\\y,hh()\\p\\p").ok());
   EXPECT_EQ(stored("hh"), "(I ((\\ p) p))");
   EXPECT_TRUE(recomputed("hh"));
@@ -114,8 +114,8 @@ TEST_F(Loading, RejectedNames) {
   };
   for (const RejectCase& c : cases) {
     SCOPED_TRACE(c.program);
-    startUp();
-    driver::ErrorReport report = loadProgram(c.program);
+    session::startUp();
+    support::ErrorReport report = loadProgram(c.program);
     EXPECT_EQ(report.type, c.type);
     EXPECT_EQ(report.position, c.position);
     EXPECT_EQ(report.message, c.message);
@@ -124,7 +124,7 @@ TEST_F(Loading, RejectedNames) {
 }
 
 TEST_F(Loading, DefinitionsBeforeARejectionStay) {
-  driver::ErrorReport report = loadProgram("main,hh\\1,x\\2,gg\\3");
+  support::ErrorReport report = loadProgram("main,hh\\1,x\\2,gg\\3");
   EXPECT_EQ(report.type, "Lower");
   EXPECT_EQ(stored(""), "main");
   EXPECT_EQ(stored("hh"), "1");
@@ -140,9 +140,9 @@ TEST_F(Loading, BracketFailuresStoreNothing) {
   };
   for (const RejectCase& c : cases) {
     SCOPED_TRACE(c.program);
-    startUp();
+    session::startUp();
     std::size_t prelude = globalTable().size();
-    driver::ErrorReport report = loadProgram(c.program);
+    support::ErrorReport report = loadProgram(c.program);
     EXPECT_EQ(report.type, c.type);
     EXPECT_EQ(report.position, c.position);
     EXPECT_EQ(report.message, c.message);

@@ -9,7 +9,7 @@
 #include "builtins/table.h"
 #include "front/globals.h"
 #include "front/source_text.h"
-#include "front/startup.h"
+#include "session/startup.h"
 #include "tests/front/tree_text.h"
 
 namespace vorn::front {
@@ -116,7 +116,7 @@ TEST(Prelude, DefinitionsStandInOrder) {
 }
 
 TEST(Prelude, StartUpStoresExactlyTheFiftyOneEntries) {
-  startUp();
+  session::startUp();
   ASSERT_EQ(globalTable().size(), 51u);
   for (const Entry& e : entries()) {
     SCOPED_TRACE(e.name);
@@ -131,11 +131,11 @@ TEST(Prelude, StartUpStoresExactlyTheFiftyOneEntries) {
 }
 
 TEST(Prelude, StartUpEmptiesTheTablesFirst) {
-  startUp();
+  session::startUp();
   globalTable().insert_or_assign("stray", cells::CellRef("x"));
   recomputeSet().insert("stray");
   builtins::clearBuiltinTable();
-  startUp();
+  session::startUp();
   EXPECT_EQ(globalTable().size(), 51u);
   EXPECT_EQ(findGlobal("stray"), nullptr);
   EXPECT_TRUE(recomputeSet().empty());

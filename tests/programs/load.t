@@ -165,11 +165,35 @@ seq\a\b\b
 128
 --- stderr
 <ESC>[mError.
- Type: Range
- Name: (() ())
-The program must return an integer. Instead we encountered:
-(() ())
+ Type: Cycle
+ Name: loop
+Cycle detected on function [loop].
 \/
+=== a cycle in a source loaded by loaded code, under pending arguments, ends the run the same way
+--- program
+main,
+main\argv\K (load [load [loop,loop\loop+1]]) 1 2
+--- status
+128
+--- stderr
+<ESC>[mError.
+ Type: Cycle
+ Name: loop
+Cycle detected on function [loop].
+\/
+=== loads nested a hundred thousand deep, each from code the one before it loaded
+--- program
+main,
+main\argv\down 100000,
+down\n\(n<1) 7 (load ([down ]+(n-1)))
+--- status
+7
+=== a loaded entry is evaluated as on a machine of its own: a lazy head does not take the caller's pending arguments
+--- program
+main,
+main\argv\(load [K]) 5 6
+--- status
+5
 === a source given as the address of a zero-terminated string: a command-line argument
 --- program
 main,

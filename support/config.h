@@ -12,12 +12,12 @@
 // macro below expands to nothing and the counter is never touched.
 #ifdef VORN_COUNT_STEPS
 
-namespace vorn::driver {
+namespace vorn::support {
 // Machine steps taken by this process, over every evaluation it made.
 inline std::uint64_t machineSteps = 0;
-}  // namespace vorn::driver
+}  // namespace vorn::support
 
-#define VORN_COUNT_STEP() (++::vorn::driver::machineSteps)
+#define VORN_COUNT_STEP() (++::vorn::support::machineSteps)
 
 #else
 
@@ -33,7 +33,7 @@ inline std::uint64_t machineSteps = 0;
 // container, so unwinding frees what the run held. No other build has the budget.
 #ifdef VORN_RUN_BUDGET
 
-namespace vorn::driver {
+namespace vorn::support {
 
 struct RunBudgetExhausted {};
 
@@ -49,10 +49,10 @@ inline void spendStep() {
   --budgetSteps;
 }
 
-}  // namespace vorn::driver
+}  // namespace vorn::support
 
-#define VORN_SPEND_STEP() ::vorn::driver::spendStep()
-#define VORN_COUNT_CELL_BYTES(delta) (::vorn::driver::liveCellBytes += (delta))
+#define VORN_SPEND_STEP() ::vorn::support::spendStep()
+#define VORN_COUNT_CELL_BYTES(delta) (::vorn::support::liveCellBytes += (delta))
 
 #else
 
@@ -65,10 +65,10 @@ inline void spendStep() {
 // large reservation, a second line of defence behind the work lists that every deep walk uses.
 // valgrind shadows the whole reservation, which at 64 GiB would cost it more memory than the
 // machine has, so the build that runs under valgrind reserves 256 MiB instead.
-namespace vorn::driver {
+namespace vorn::support {
 #ifdef VORN_MEMCHECK
 inline constexpr std::size_t kInterpreterStackBytes = std::size_t{256} << 20;
 #else
 inline constexpr std::size_t kInterpreterStackBytes = std::size_t{64} << 30;
 #endif
-}  // namespace vorn::driver
+}  // namespace vorn::support

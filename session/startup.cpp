@@ -1,21 +1,23 @@
 // Start-up: every process-wide table is emptied before the Prelude goes in.
-#include "front/startup.h"
+#include "session/startup.h"
 
+#include "builtins/load.h"
 #include "builtins/table.h"
 #include "front/globals.h"
 #include "front/prelude.h"
+#include "session/source_loading.h"
 
-namespace vorn::front {
+namespace vorn::session {
 
 void startUp() {
-  noteTablesChanged();
-  globalTable().clear();
-  recomputeSet().clear();
+  front::noteTablesChanged();
+  front::globalTable().clear();
+  front::recomputeSet().clear();
   // The BuiltinTable fills itself again on its next use; asking for it here does that at once.
   builtins::clearBuiltinTable();
   builtins::builtinTable();
-  // The memory primitives' register slots, once they exist, are released here as well.
-  loadPrelude();
+  builtins::installSourceLoader(&loadSource);
+  front::loadPrelude();
 }
 
-}  // namespace vorn::front
+}  // namespace vorn::session

@@ -1,9 +1,9 @@
 // The run driver's clipping of shown results: bytes are counted, not characters.
-#include "eval/run.h"
+#include "session/session.h"
 
 #include <gtest/gtest.h>
 
-namespace vorn::eval {
+namespace vorn::session {
 namespace {
 
 TEST(ClipText, KeepsUpTo56BytesAndShortensLongerTextsTo56) {
@@ -21,4 +21,4 @@ TEST(ClipText, KeepsUpTo56BytesAndShortensLongerTextsTo56) {
 }
 
 }  // namespace
-}  // namespace vorn::eval
+}  // namespace vorn::session

@@ -1,0 +1,115 @@
+// Reading, checking and storing a source at run time. A definition of a name the running
+// program already has is refused (builtins, whose placeholders are globals, and the Prelude
+// included); a later definition in the same source replaces an earlier one, as in a program file.
+#include "session/source_loading.h"
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "check/checker.h"
+#include "front/globals.h"
+#include "front/loader.h"
+#include "support/assert.h"
+
+namespace vorn::session {
+
+namespace {
+
+using cells::CellRef;
+using front::Definition;
+using front::DefinitionForm;
+
+// A source read and checked, ready to join the running program.
+struct LoadedSource {
+  // The entry under "" and every named definition as the global table will hold it (an
+  // empty-call definition as (I body)), in the form the checker leaves.
+  check::Definitions terms;
+  std::map<std::string, DefinitionForm, std::less<>> forms;
+};
+
+bool isEmptyOperand(const CellRef& term) {
+  return !cells::isPair(term) && cells::atomBytes(term) == "}";
+}
+
+std::optional<LoadedSource> readLoadedSource(std::string_view text) {
+  front::SourceReading reading = front::readSource(text);
+  if (!reading.report.ok() || isEmptyOperand(reading.entry)) return std::nullopt;
+  LoadedSource source;
+  source.terms.emplace("", std::move(reading.entry));
+  for (Definition& definition : reading.definitions) {
+    if (front::findGlobal(definition.name) != nullptr) return std::nullopt;
+    CellRef stored = std::move(definition.body);
+    if (definition.form == DefinitionForm::kEmptyCall) {
+      stored = cells::makePair(CellRef("I"), std::move(stored));
+    }
+    source.terms.insert_or_assign(definition.name, std::move(stored));
+    source.forms.insert_or_assign(std::move(definition.name), definition.form);
+  }
+  return source;
+}
+
+// The definition to store for a checked term: an empty-call term (I body) gives back its body,
+// which storing wraps again.
+Definition definitionOf(const std::string& name, DefinitionForm form, const CellRef& term) {
+  Definition definition{name, form, term};
+  if (form == DefinitionForm::kEmptyCall) {
+    CORE_ASSERT(cells::isPair(term));
+    definition.body = cells::right(term);
+  }
+  return definition;
+}
+
+// The names a load added, with what the recompute set said of each before, so that a refusal
+// after storing leaves the tables exactly as they were.
+class StoredNames {
+ public:
+  void store(Definition definition) {
+    bool recomputed = front::recomputeSet().count(definition.name) != 0;
+    names_.emplace_back(definition.name, recomputed);
+    front::storeDefinition(std::move(definition));
+  }
+  void undo() {
+    for (const auto& [name, recomputed] : names_) {
+      front::globalTable().erase(name);
+      if (recomputed) {
+        front::recomputeSet().insert(name);
+      } else {
+        front::recomputeSet().erase(name);
+      }
+    }
+    // Entries left the table: whoever keeps pointers into it must look again.
+    if (!names_.empty()) front::noteTablesChanged();
+    names_.clear();
+  }
+
+ private:
+  std::vector<std::pair<std::string, bool>> names_;
+};
+
+// Stores every named definition the check kept, then tests for unbound letters. That test
+// analyses the terms, so the names they use must be defined first; a refusal takes the new
+// definitions out again.
+bool addDefinitions(const LoadedSource& source) {
+  StoredNames stored;
+  for (const auto& [name, term] : source.terms) {
+    if (name.empty()) continue;
+    stored.store(definitionOf(name, source.forms.find(name)->second, term));
+  }
+  if (check::refuseUnboundLetters(source.terms).ok()) return true;
+  stored.undo();
+  return false;
+}
+
+}  // namespace
+
+std::optional<CellRef> loadSource(std::string_view text) {
+  std::optional<LoadedSource> source = readLoadedSource(text);
+  if (!source) return std::nullopt;
+  if (!check::checkDefinitions(source->terms, &front::globalTable()).ok()) return std::nullopt;
+  if (!addDefinitions(*source)) return std::nullopt;
+  return source->terms.find("")->second;
+}
+
+}  // namespace vorn::session
