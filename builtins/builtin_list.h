@@ -1,6 +1,6 @@
 // The one list of builtins: name, arity and native entry, one row each, in family order. It is
-// included by the table (to build the registry) and by nothing else. A family that is not built
-// yet has `notYetBuilt` as the entry of each of its rows; replacing it is one edit per row.
+// included by the table (to build the registry) and by nothing else; adding a builtin is one row
+// here and its entry in the family's file.
 //
 // VORN_BUILTIN(name, arity, entry)
 

@@ -1,39 +1,23 @@
-// The BuiltinTable: every builtin name with its arity and native entry, and the calling
-// convention all entries share. An entry receives the application node by value (the builtin
-// applied to exactly `arity` arguments as a left spine of Pairs) and returns its result.
+// The builtin library's side of the builtin table: every builtin name with its arity and native
+// entry, from the one list of rows in builtin_list.h. The table itself lives with the program's
+// other tables; an entry receives the application node by value (the builtin applied to exactly
+// `arity` arguments as a left spine of Pairs) and returns its result.
 #pragma once
 
-#include <cstdint>
-#include <map>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "cells/cell.h"
+#include "program/tables.h"
 
 namespace vorn::builtins {
 
 using cells::CellRef;
+using Builtin = program::Builtin;
+using BuiltinTable = program::BuiltinTable;
+using Entry = program::BuiltinEntry;
 
-using Entry = CellRef (*)(CellRef node);
+// Puts every row of the list into `table`.
+void fillBuiltinTable(BuiltinTable& table);
 
-struct Builtin {
-  std::uint8_t arity = 0;
-  Entry entry = nullptr;
-};
-
-using BuiltinTable = std::map<std::string, Builtin, std::less<>>;
-
-// The table, filled first whenever it is found empty.
+// The running program's builtin table, filled first when it is found empty.
 BuiltinTable& builtinTable();
-
-// Empties the table; the next builtinTable() fills it again.
-void clearBuiltinTable();
-
-// The entry of a builtin whose family is not built yet. Calling it is a fatal error naming it.
-CellRef notYetBuilt(CellRef node);
-
-// Names whose entry is still notYetBuilt, in table order.
-std::vector<std::string> pendingBuiltins();
 
 }  // namespace vorn::builtins

@@ -15,7 +15,7 @@
 #include "check/layout.h"
 #include "eval/analysis.h"
 #include "eval/printer.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "support/log.h"
 
 namespace vorn::check {
@@ -56,8 +56,8 @@ bool isDefinedOutside(const Definitions* outside, std::string_view name) {
 
 // The layout text of the C structures is stored under "_", replacing any definition of "_".
 void addLayoutText() {
-  front::globalTable()["_"] = CellRef(layoutText());
-  front::recomputeSet().erase("_");  // a plain value now, whatever form the user's "_" had
+  program::globals().define("_", CellRef(layoutText()));
+  program::tables().recompute().erase("_");  // a plain value now, whatever form the user's "_" had
 }
 
 // Every quoted term (` x) becomes the pair of its source text and x.
@@ -141,7 +141,6 @@ ErrorReport pruneDefinitionsOfUndefinedNames(Definitions& table, const Definitio
     CORE_ASSERT(!name.empty());
     table.erase(name);
   }
-  if (!erased.empty()) front::noteTablesChanged();
   return {};
 }
 
@@ -248,12 +247,15 @@ ErrorReport refuseUnboundLetters(const Definitions& definitions) {
 
 // The layout text first; sharing comes after every rewrite and before the letters are analysed.
 ErrorReport checkProgram() {
-  Definitions& table = front::globalTable();
+  program::GlobalTable& globals = program::globals();
   addLayoutText();
-  ErrorReport report = checkDefinitions(table, nullptr);
+  ErrorReport report = globals.rewriteAll([](Definitions& table) {
+    ErrorReport checked = checkDefinitions(table, nullptr);
+    if (checked.ok()) shareEqualSubterms(table);
+    return checked;
+  });
   if (!report.ok()) return report;
-  shareEqualSubterms(table);
-  return refuseUnboundLetters(table);
+  return refuseUnboundLetters(globals.all());
 }
 
 }  // namespace vorn::check

@@ -6,12 +6,12 @@
 #pragma once
 
 #include "support/report.h"
-#include "front/globals.h"
+#include "program/tables.h"
 
 namespace vorn::check {
 
 // Definitions by name, as the global table keeps them; "" is the entry expression.
-using Definitions = front::GlobalTable;
+using Definitions = program::Definitions;
 
 support::ErrorReport checkProgram();
 

@@ -9,7 +9,7 @@
 
 #include "eval/resolution.h"
 #include "cells/walk.h"
-#include "front/globals.h"
+#include "program/tables.h"
 
 namespace vorn::eval {
 

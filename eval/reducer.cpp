@@ -19,13 +19,12 @@
 #include <string_view>
 #include <vector>
 
-#include "builtins/table.h"
 #include "support/config.h"
 #include "eval/analysis.h"
 #include "eval/combinators.h"
 #include "eval/data_rules.h"
 #include "eval/resolution.h"
-#include "front/globals.h"
+#include "program/tables.h"
 
 namespace vorn::eval {
 
@@ -314,7 +313,7 @@ char letterOf(const Cell* binder) { return static_cast<char>(firstByteOf(binder)
 
 // Rule 1: a builtin is called with the whole redex; a marker-headed result ends the evaluation,
 // and a request for evaluation continues with its term behind a barrier frame.
-void callBuiltin(Machine& m, const builtins::Builtin& builtin) {
+void callBuiltin(Machine& m, const program::Builtin& builtin) {
   CellRef result = builtin.entry(std::move(m.r));
   if (endsEvaluation(result.get())) return stopWith(m, std::move(result));
   if (requestsEvaluation(result.get())) {
@@ -327,7 +326,7 @@ void callBuiltin(Machine& m, const builtins::Builtin& builtin) {
 void useParameterless(Machine& m, const Resolution& global, const CellRef& definition) {
   const std::string& name = *global.name;
   Cell* d = definition.get();
-  if (isValue(d) || front::recomputeSet().count(name) != 0) {
+  if (isValue(d) || program::tables().recompute().count(name) != 0) {
     m.r = definition;
     return;
   }
@@ -359,9 +358,9 @@ void useDefinition(Machine& m, const Resolution& global, const Redex& redex) {
 // Rule 8: the value v of the parameterless definition N is stored in place of its marker.
 void completeMemo(Machine& m, const Redex& redex) {
   std::string name(cells::atomBytesOf(redex.head).substr(1));
-  auto& table = front::globalTable();
-  CORE_ASSERT(table.count(name) != 0);
-  CORE_ASSERT(front::recomputeSet().count(name) == 0);
+  program::GlobalTable& table = program::globals();
+  CORE_ASSERT(table.find(name) != nullptr);
+  CORE_ASSERT(program::tables().recompute().count(name) == 0);
   CellRef v = arg(redex, 0);
   CORE_ASSERT(isValue(v));
   // A lambda is wrapped as (B I) v so the stored definition keeps its recorded arity of 0.
@@ -369,7 +368,7 @@ void completeMemo(Machine& m, const Redex& redex) {
     const Combinators& c = combinators();
     v = makePair(makePair(c.B, c.I), std::move(v));
   }
-  table[name] = v;
+  table.define(std::move(name), v);
   m.r = std::move(v);
 }
 

@@ -1,16 +1,16 @@
 // A direct-mapped cache from head Atoms to their resolutions, and beside it one answer per byte
 // for the one-byte names (the Prelude letters and operators), whose Atoms builtins make afresh
 // for every result (K and H from every comparison), so a cache by Atom would keep missing. Only
-// found names are cached, so a definition added later (run-time loading) is seen at once. Map nodes never move, so the cached
-// pointers stay valid until an entry is erased or the tables are emptied, which changes the
-// tables' generation and empties the cache.
+// found names are cached, so a definition added later (run-time loading) is seen at once. Map
+// nodes never move, so the cached pointers stay valid until an entry is erased or the tables are
+// emptied, which changes the tables' generation and empties the cache.
 #include "eval/resolution.h"
 
 #include <array>
 #include <cstdint>
 #include <cstring>
 
-#include "front/globals.h"
+#include "program/tables.h"
 
 namespace vorn::eval {
 
@@ -42,15 +42,14 @@ std::size_t slotOf(const cells::Cell* head) {
 
 Resolution lookUp(std::string_view bytes, const std::string*& key) {
   Resolution answer;
-  auto& builtins = builtins::builtinTable();
+  program::Tables& tables = program::tables();
+  auto& builtins = tables.builtins();
   auto builtin = builtins.find(bytes);
   if (builtin != builtins.end()) {
     answer.builtin = &builtin->second;
     key = &builtin->first;
   }
-  auto& globals = front::globalTable();
-  auto global = globals.find(bytes);
-  if (global != globals.end()) {
+  if (auto* global = tables.globals().entry(bytes)) {
     answer.name = &global->first;
     answer.definition = &global->second;
     key = &global->first;
@@ -62,10 +61,11 @@ Resolution lookUp(std::string_view bytes, const std::string*& key) {
 
 Resolution resolveHead(const cells::Cell* head) {
   Cache& c = cache();
-  if (c.generation != front::tablesGeneration()) {
+  std::uint64_t generation = program::tables().generation();
+  if (c.generation != generation) {
     c.slots.fill(Slot{});
     c.oneByte.fill(Resolution{});
-    c.generation = front::tablesGeneration();
+    c.generation = generation;
   }
   const char* data = cells::atomData(head);
   if (data[1] == '\0') {

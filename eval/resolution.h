@@ -6,13 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "builtins/table.h"
+#include "program/tables.h"
 #include "cells/cell.h"
 
 namespace vorn::eval {
 
 struct Resolution {
-  const builtins::Builtin* builtin = nullptr;  // the builtin of that name
+  const program::Builtin* builtin = nullptr;  // the builtin of that name
   const std::string* name = nullptr;           // the global table's key, when there is a definition
   cells::CellRef* definition = nullptr;        // its slot in the global table (memoising writes it)
 };

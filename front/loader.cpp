@@ -1,8 +1,7 @@
 // Reading a source into definitions and storing them in the global table.
 #include "front/loader.h"
 
-#include "builtins/table.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "front/messages.h"
 
 namespace vorn::front {
@@ -19,13 +18,13 @@ bool isSingleLowercase(std::string_view name) {
 }
 
 bool isReserved(std::string_view name) {
-  return name == "\\" || name == "{" || builtins::builtinTable().count(name) != 0;
+  return name == "\\" || name == "{" || program::tables().builtins().count(name) != 0;
 }
 
 void storeBuiltinPlaceholders() {
-  GlobalTable& table = globalTable();
-  for (const auto& [name, builtin] : builtins::builtinTable()) {
-    table.insert_or_assign(name, builtinPlaceholder(builtin.arity));
+  program::GlobalTable& table = program::globals();
+  for (const auto& [name, builtin] : program::tables().builtins()) {
+    table.define(name, builtinPlaceholder(builtin.arity));
   }
 }
 
@@ -106,13 +105,13 @@ SourceReading readSource(std::string_view raw) {
 
 void storeDefinition(Definition definition) {
   if (definition.form == DefinitionForm::kPlain) {
-    recomputeSet().erase(definition.name);
-    globalTable().insert_or_assign(std::move(definition.name), std::move(definition.body));
+    program::tables().recompute().erase(definition.name);
+    program::globals().define(std::move(definition.name), std::move(definition.body));
     return;
   }
-  recomputeSet().insert(definition.name);
+  program::tables().recompute().insert(definition.name);
   CellRef value = cells::makePair(CellRef("I"), std::move(definition.body));
-  globalTable().insert_or_assign(std::move(definition.name), std::move(value));
+  program::globals().define(std::move(definition.name), std::move(value));
 }
 
 CellRef builtinPlaceholder(int arity) {
@@ -128,7 +127,7 @@ support::ErrorReport loadProgram(std::string_view text) {
   SourceReading reading = readSource(text);
   if (!reading.validated()) return reading.report;
   storeBuiltinPlaceholders();
-  globalTable().insert_or_assign("", std::move(reading.entry));
+  program::globals().define("", std::move(reading.entry));
   for (Definition& definition : reading.definitions) storeDefinition(std::move(definition));
   return reading.report;
 }

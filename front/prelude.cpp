@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "support/assert.h"
-#include "front/globals.h"
 #include "front/loader.h"
 #include "front/source_text.h"
+#include "program/tables.h"
 
 namespace vorn::front {
 
@@ -25,7 +25,7 @@ void loadPrelude() {
   for (std::size_t k = 0; k < pieces.count(); ++k) {
     std::optional<Definition> definition = readDefinition(pieces.parse(k));
     CORE_ASSERT(definition && definition->form == DefinitionForm::kPlain);
-    globalTable().insert_or_assign(std::move(definition->name), std::move(definition->body));
+    program::globals().define(std::move(definition->name), std::move(definition->body));
   }
 }
 

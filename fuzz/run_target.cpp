@@ -11,7 +11,7 @@
 #include "support/config.h"
 #include "session/session.h"
 #include "session/startup.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "front/loader.h"
 #include "fuzz/harness.h"
 
@@ -37,10 +37,9 @@ const std::set<std::string, std::less<>>& allowedBuiltins() {
 vorn::cells::CellRef refused(vorn::cells::CellRef) { return vorn::builtins::wrongType(); }
 
 void restrictBuiltins() {
-  for (auto& [name, builtin] : vorn::builtins::builtinTable()) {
+  for (auto& [name, builtin] : vorn::program::tables().builtins()) {
     if (!allowedBuiltins().contains(name)) builtin.entry = refused;
   }
-  vorn::front::noteTablesChanged();
 }
 
 }  // namespace

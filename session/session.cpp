@@ -8,7 +8,7 @@
 #include "check/checker.h"
 #include "eval/printer.h"
 #include "eval/reducer.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "front/loader.h"
 #include "session/startup.h"
 
@@ -23,10 +23,9 @@ constexpr std::size_t kClipLength = 56;
 
 // The entry expression; an empty Atom stands in for a table without one.
 CellRef entryExpression() {
-  front::GlobalTable& table = front::globalTable();
-  auto entry = table.find("");
-  if (entry == table.end()) entry = table.emplace("", CellRef(std::string_view())).first;
-  return entry->second;
+  program::GlobalTable& table = program::globals();
+  if (table.find("") == nullptr) table.define("", CellRef(std::string_view()));
+  return CellRef::borrow(table.find(""));
 }
 
 // The memo marker ")" + name as a result: a parameterless definition needed its own value.

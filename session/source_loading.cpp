@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "check/checker.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "front/loader.h"
 #include "support/assert.h"
 
@@ -39,7 +39,7 @@ std::optional<LoadedSource> readLoadedSource(std::string_view text) {
   LoadedSource source;
   source.terms.emplace("", std::move(reading.entry));
   for (Definition& definition : reading.definitions) {
-    if (front::findGlobal(definition.name) != nullptr) return std::nullopt;
+    if (program::findGlobal(definition.name) != nullptr) return std::nullopt;
     CellRef stored = std::move(definition.body);
     if (definition.form == DefinitionForm::kEmptyCall) {
       stored = cells::makePair(CellRef("I"), std::move(stored));
@@ -66,21 +66,19 @@ Definition definitionOf(const std::string& name, DefinitionForm form, const Cell
 class StoredNames {
  public:
   void store(Definition definition) {
-    bool recomputed = front::recomputeSet().count(definition.name) != 0;
+    bool recomputed = program::tables().recompute().count(definition.name) != 0;
     names_.emplace_back(definition.name, recomputed);
     front::storeDefinition(std::move(definition));
   }
   void undo() {
     for (const auto& [name, recomputed] : names_) {
-      front::globalTable().erase(name);
+      program::globals().erase(name);
       if (recomputed) {
-        front::recomputeSet().insert(name);
+        program::tables().recompute().insert(name);
       } else {
-        front::recomputeSet().erase(name);
+        program::tables().recompute().erase(name);
       }
     }
-    // Entries left the table: whoever keeps pointers into it must look again.
-    if (!names_.empty()) front::noteTablesChanged();
     names_.clear();
   }
 
@@ -107,7 +105,7 @@ bool addDefinitions(const LoadedSource& source) {
 std::optional<CellRef> loadSource(std::string_view text) {
   std::optional<LoadedSource> source = readLoadedSource(text);
   if (!source) return std::nullopt;
-  if (!check::checkDefinitions(source->terms, &front::globalTable()).ok()) return std::nullopt;
+  if (!check::checkDefinitions(source->terms, &program::globals().all()).ok()) return std::nullopt;
   if (!addDefinitions(*source)) return std::nullopt;
   return source->terms.find("")->second;
 }

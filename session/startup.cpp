@@ -3,19 +3,15 @@
 
 #include "builtins/load.h"
 #include "builtins/table.h"
-#include "front/globals.h"
 #include "front/prelude.h"
+#include "program/tables.h"
 #include "session/source_loading.h"
 
 namespace vorn::session {
 
 void startUp() {
-  front::noteTablesChanged();
-  front::globalTable().clear();
-  front::recomputeSet().clear();
-  // The BuiltinTable fills itself again on its next use; asking for it here does that at once.
-  builtins::clearBuiltinTable();
-  builtins::builtinTable();
+  program::tables().reset();
+  builtins::fillBuiltinTable(program::tables().builtins());
   builtins::installSourceLoader(&loadSource);
   front::loadPrelude();
 }

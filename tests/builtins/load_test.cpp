@@ -17,7 +17,7 @@
 #include "eval/combinators.h"
 #include "eval/printer.h"
 #include "eval/reducer.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "front/loader.h"
 #include "front/parser.h"
 #include "front/source_text.h"
@@ -49,7 +49,7 @@ class Load : public ::testing::Test {
   }
 
   static std::string stored(std::string_view name) {
-    return eval::showSource(CellRef::borrow(front::findGlobal(name)));
+    return eval::showSource(CellRef::borrow(program::findGlobal(name)));
   }
   static std::string shownTerm(std::string_view text) {
     return eval::showSource(front::parseExpression(front::normalise(text)));
@@ -63,8 +63,8 @@ class Load : public ::testing::Test {
   };
   static Snapshot snapshot() {
     Snapshot s;
-    for (const auto& [name, definition] : front::globalTable()) s.table.emplace_back(name, definition.get());
-    s.recompute = front::recomputeSet();
+    for (const auto& [name, definition] : program::globals().all()) s.table.emplace_back(name, definition.get());
+    s.recompute = program::tables().recompute();
     return s;
   }
 };
@@ -97,10 +97,10 @@ TEST_F(Load, DefinitionsJoinTheProgramInTheirStoredForm) {
   EXPECT_EQ(loadText("twice 3,twice\\num\\num*2,fresh()\\plus 1 2"), "6");
   // The long parameter name became a letter.
   EXPECT_EQ(stored("twice"), shownTerm("a\\a*2"));
-  EXPECT_EQ(front::recomputeSet().count("twice"), 0u);
+  EXPECT_EQ(program::tables().recompute().count("twice"), 0u);
   // The empty-call form is stored as (I body) and recomputed at every use.
   EXPECT_EQ(stored("fresh"), shownTerm("I (plus 1 2)"));
-  EXPECT_EQ(front::recomputeSet().count("fresh"), 1u);
+  EXPECT_EQ(program::tables().recompute().count("fresh"), 1u);
   // A later load sees both, with the arity their definitions give them.
   EXPECT_EQ(loadText("twice (twice fresh)"), "12");
 }
@@ -138,8 +138,8 @@ TEST_F(Load, ACycleInTheLoadedSourceEndsTheCallersEvaluation) {
 
 TEST_F(Load, NestedLoadsShareTheDefinitionsAsTheyAreAdded) {
   EXPECT_EQ(loadText("inc (load [sq 3,sq\\x\\x*x]),inc\\x\\x+1"), "10");
-  EXPECT_NE(front::findGlobal("sq"), nullptr);
-  EXPECT_NE(front::findGlobal("inc"), nullptr);
+  EXPECT_NE(program::findGlobal("sq"), nullptr);
+  EXPECT_NE(program::findGlobal("inc"), nullptr);
 }
 
 TEST_F(Load, HugeAndDeeplyNestedSourcesLoad) {

@@ -1,5 +1,5 @@
-// The builtin table: every name with its arity, the one shared entry, refilling after a clear,
-// and the list of builtins whose family is not built yet.
+// The builtin table: every name with its arity, the one shared entry, and refilling after the
+// program's tables are reset.
 #include "builtins/table.h"
 
 #include <gtest/gtest.h>
@@ -35,15 +35,11 @@ TEST(BuiltinTable, TwoNamesShareOneEntry) {
   EXPECT_EQ(table.at("ai_passive").entry, table.at("sock_stream").entry);
 }
 
-TEST(BuiltinTable, RefillsWhenFoundEmpty) {
-  clearBuiltinTable();
+TEST(BuiltinTable, EmptiedByTheProgramsResetAndFilledAgain) {
+  builtinTable();
+  program::tables().reset();
+  EXPECT_TRUE(program::tables().builtins().empty());
   EXPECT_EQ(builtinTable().size(), 222u);
-}
-
-TEST(BuiltinTable, EveryFamilyIsBuilt) {
-  // Names still bound to the not-yet-built marker; the list shrinks as families land.
-  std::vector<std::string> pending = pendingBuiltins();
-  EXPECT_EQ(pending, std::vector<std::string>{});
 }
 
 }  // namespace

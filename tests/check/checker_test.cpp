@@ -10,7 +10,7 @@
 #include "check/intern.h"
 #include "check/layout.h"
 #include "eval/analysis.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "front/loader.h"
 #include "session/startup.h"
 #include "support/log.h"
@@ -28,8 +28,7 @@ class Checker : public ::testing::Test {
  protected:
   support::PrivateLog log_;
   void SetUp() override {
-    front::globalTable().clear();
-    front::recomputeSet().clear();
+    program::tables().reset();
     clearInternSet();
     // The few combinators the desugarings and these tables use.
     define("K", "(\\ a (\\ b a))");
@@ -40,13 +39,13 @@ class Checker : public ::testing::Test {
     define("Z", "(\\ a Z)");
   }
   void TearDown() override {
-    front::globalTable().clear();
+    program::tables().reset();
     clearInternSet();
   }
 
-  static void define(const std::string& name, const char* text) { front::globalTable()[name] = term(text); }
-  static std::string shown(const std::string& name) { return show(front::findGlobal(name)); }
-  static bool defined(const std::string& name) { return front::findGlobal(name) != nullptr; }
+  static void define(const std::string& name, const char* text) { program::globals().define(name, term(text)); }
+  static std::string shown(const std::string& name) { return show(program::findGlobal(name)); }
+  static bool defined(const std::string& name) { return program::findGlobal(name) != nullptr; }
 };
 
 TEST_F(Checker, DefinitionsThatNeedAnUndefinedNameAreErasedSilently) {
@@ -92,7 +91,7 @@ TEST_F(Checker, EqualSubtermsAreSharedAndOnlyValuesStayInterned) {
   define("pick", "(\\ p (\\ q (p (K 1 2))))");
   support::ErrorReport report = checkProgram();
   ASSERT_TRUE(report.ok()) << report.type << ": " << report.message;
-  cells::Cell* entry = front::findGlobal("");
+  cells::Cell* entry = program::findGlobal("");
   EXPECT_EQ(cells::rightOf(entry), cells::rightOf(cells::leftOf(entry)));
   bool sawSaturated = false;
   for (cells::Cell* member : internSet()) {
@@ -110,8 +109,7 @@ TEST_F(Checker, ALetterLeftUnboundIsRefused) {
   eval::analyse(y.get());
   define("y", "1");
   define("", "h");
-  front::globalTable()["h"] =
-      cells::makePair(term("(\\ x)"), cells::makePair(CellRef("x"), y));
+  program::globals().define("h", cells::makePair(term("(\\ x)"), cells::makePair(CellRef("x"), y)));
   support::ErrorReport report = checkProgram();
   EXPECT_EQ(report.type, "Local");
   EXPECT_EQ(report.name, "h");
@@ -122,7 +120,7 @@ TEST_F(Checker, ALetterLeftUnboundInTheEntryIsRefusedWithoutAName) {
   CellRef w("w");
   eval::analyse(w.get());
   define("w", "1");
-  front::globalTable()[""] = cells::makePair(term("(\\ x)"), cells::makePair(w, CellRef("x")));
+  program::globals().define("", cells::makePair(term("(\\ x)"), cells::makePair(w, CellRef("x"))));
   support::ErrorReport report = checkProgram();
   EXPECT_EQ(report.type, "Local");
   EXPECT_EQ(report.name, "");
@@ -138,7 +136,7 @@ TEST_F(Checker, NamesDefinedOutsideCountAsDefinedAndAreNotFollowed) {
   set["inner"] = term("(\\ long (outer long))");
   set["dropped"] = term("(\\ x (nowhere x))");
   set["kept"] = term("(\\ x (outer (inner x)))");
-  support::ErrorReport report = checkDefinitions(set, &front::globalTable());
+  support::ErrorReport report = checkDefinitions(set, &program::globals().all());
   ASSERT_TRUE(report.ok()) << report.type << ": " << report.message;
   EXPECT_EQ(set.count("dropped"), 0u);
   EXPECT_EQ(set.count("kept"), 1u);
@@ -183,7 +181,7 @@ TEST_F(CheckedProgram, LongNamesAreLoggedBeforeTheyAreRenamed) {
   ASSERT_TRUE(check("hh,hh\\foo\\bar\\foo").ok());
   EXPECT_NE(log().find("First hh: (\\foo (\\bar foo))\n", before), std::string::npos);
   // bar sorts before foo, so it takes a and foo takes b.
-  EXPECT_EQ(show(front::findGlobal("hh")), "((\\ b) ((\\ a) b))");
+  EXPECT_EQ(show(program::findGlobal("hh")), "((\\ b) ((\\ a) b))");
 }
 
 TEST_F(CheckedProgram, AnEntryNamingAOneParameterFunctionPasses) {
@@ -200,14 +198,14 @@ TEST_F(CheckedProgram, AnEmptyEntryRefersToTheEmptyOperand) {
 
 TEST_F(CheckedProgram, TheLayoutTextReplacesAUserDefinition) {
   ASSERT_TRUE(check("K 1,_()\\5").ok());
-  EXPECT_EQ(std::string(cells::atomBytesOf(front::findGlobal("_"))), layoutText());
-  EXPECT_EQ(front::recomputeSet().count("_"), 0u);
+  EXPECT_EQ(std::string(cells::atomBytesOf(program::findGlobal("_"))), layoutText());
+  EXPECT_EQ(program::tables().recompute().count("_"), 0u);
 }
 
 TEST_F(CheckedProgram, EveryDefinitionIsInternedAndLeftWithoutLongNames) {
   ASSERT_TRUE(check("x\\ff 1+gg 1,ff\\arg\\plus arg 1,gg\\arg\\plus arg 1").ok());
   // Both bodies were the same term once their local names became letters.
-  EXPECT_EQ(front::findGlobal("ff"), front::findGlobal("gg"));
+  EXPECT_EQ(program::findGlobal("ff"), program::findGlobal("gg"));
 }
 
 TEST_F(CheckedProgram, QuotesAreExpandedBeforeBindersAreChecked) {

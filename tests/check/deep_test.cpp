@@ -9,7 +9,7 @@
 #include "check/checker.h"
 #include "check/desugar.h"
 #include "check/intern.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "front/loader.h"
 #include "session/startup.h"
 #include "term_builder.h"
@@ -194,7 +194,7 @@ TEST_F(DeepPrograms, RightNestingPasses) {
   // ((gg 0) ((gg 1) ... p)), nested through right children.
   std::string right = std::string("hh,hh\\p\\") + numberedLevels() + "p" + repeat(")", kDepth) + ",gg\\x\\y\\y";
   ASSERT_EQ(check(right), "Empty: ");
-  const Cell* body = cells::rightOf(front::findGlobal("hh"));
+  const Cell* body = cells::rightOf(program::findGlobal("hh"));
   EXPECT_EQ(show(rightBottom(body, kDepth)), "p");
 }
 
@@ -202,7 +202,7 @@ TEST_F(DeepPrograms, LeftNestingPasses) {
   // (((gg 0) (((gg 1) ... p) p)) p), nested through left children and then their right ones.
   std::string left = std::string("hh,hh\\p\\") + numberedLevels() + "p" + repeat(")p", kDepth) + ",gg\\x\\y\\z\\y";
   ASSERT_EQ(check(left), "Empty: ");
-  const Cell* body = cells::rightOf(front::findGlobal("hh"));
+  const Cell* body = cells::rightOf(program::findGlobal("hh"));
   for (std::size_t i = 0; i < kDepth; ++i) body = cells::rightOf(cells::leftOf(body));
   EXPECT_EQ(show(body), "p");
 }

@@ -10,7 +10,7 @@
 #include "cells/cell.h"
 #include "eval/printer.h"
 #include "eval/reducer.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "front/loader.h"
 #include "front/parser.h"
 #include "front/source_text.h"

@@ -82,20 +82,20 @@ TEST_F(ReducerTest, StrictHeadsSeeOnlyValues) {
 TEST_F(ReducerTest, ParameterlessDefinitionsAreMemoised) {
   load(",three\\S K K 3");
   EXPECT_EQ(eval("I three"), "3");
-  EXPECT_EQ(cells::atomBytes(front::globalTable()["three"]), "3");
+  EXPECT_EQ(cells::atomBytes(CellRef::borrow(program::findGlobal("three"))), "3");
 }
 
 TEST_F(ReducerTest, MemoisedLambdaIsWrappedToKeepArityZero) {
   load(",ident\\K (x\\x) 0");
   EXPECT_EQ(eval("ident 8"), "8");
-  EXPECT_EQ(binderKind(front::globalTable()["ident"].get()), BinderKind::Other);
+  EXPECT_EQ(binderKind(CellRef::borrow(program::findGlobal("ident")).get()), BinderKind::Other);
   EXPECT_EQ(eval("ident 9"), "9");
 }
 
 TEST_F(ReducerTest, RecomputedDefinitionsAreNotStored) {
   load(",again()\\S K K 3");
   EXPECT_EQ(eval("I again"), "3");
-  EXPECT_EQ(showSource(front::globalTable()["again"]), "(I SKK3)");
+  EXPECT_EQ(showSource(CellRef::borrow(program::findGlobal("again"))), "(I SKK3)");
 }
 
 TEST_F(ReducerTest, SelfNeedingDefinitionGivesTheCycleMarker) {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "builtins/table.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "session/startup.h"
 #include "tests/front/tree_text.h"
 
@@ -22,11 +22,11 @@ class Loading : public ::testing::Test {
   void SetUp() override { session::startUp(); }
 
   static std::string stored(std::string_view name) {
-    cells::Cell* value = findGlobal(name);
+    cells::Cell* value = program::findGlobal(name);
     if (value == nullptr) return "<absent>";
     return treeText(cells::CellRef::borrow(value));
   }
-  static bool recomputed(std::string_view name) { return recomputeSet().count(name) != 0; }
+  static bool recomputed(std::string_view name) { return program::tables().recompute().count(name) != 0; }
 };
 
 TEST_F(Loading, EmptyFileHasTheEmptyOperandAsEntry) {
@@ -67,10 +67,10 @@ TEST_F(Loading, PiecesThatAreNoDefinitionsAreSkippedSilently) {
     SCOPED_TRACE(program);
     session::startUp();
     ASSERT_TRUE(loadProgram("").ok());
-    before = globalTable().size();
+    before = program::globals().all().size();
     session::startUp();
     EXPECT_TRUE(loadProgram(program).ok());
-    EXPECT_EQ(globalTable().size(), before);
+    EXPECT_EQ(program::globals().all().size(), before);
     EXPECT_EQ(stored("abc"), "<absent>");
   }
 }
@@ -141,12 +141,12 @@ TEST_F(Loading, BracketFailuresStoreNothing) {
   for (const RejectCase& c : cases) {
     SCOPED_TRACE(c.program);
     session::startUp();
-    std::size_t prelude = globalTable().size();
+    std::size_t prelude = program::globals().all().size();
     support::ErrorReport report = loadProgram(c.program);
     EXPECT_EQ(report.type, c.type);
     EXPECT_EQ(report.position, c.position);
     EXPECT_EQ(report.message, c.message);
-    EXPECT_EQ(globalTable().size(), prelude);
+    EXPECT_EQ(program::globals().all().size(), prelude);
     EXPECT_EQ(stored(""), "<absent>");
   }
 }
@@ -160,14 +160,14 @@ TEST_F(Loading, BuiltinsHavePlaceholders) {
             "((\\ a) ((\\ b) ((\\ c) ((\\ d) ((\\ e) ((\\ f) ((\\ g) Z)))))))");
   for (const auto& [name, builtin] : builtins::builtinTable()) {
     SCOPED_TRACE(name);
-    EXPECT_NE(findGlobal(name), nullptr);
+    EXPECT_NE(program::findGlobal(name), nullptr);
   }
 }
 
 TEST_F(Loading, ReadingASourceStoresNothing) {
-  std::size_t prelude = globalTable().size();
+  std::size_t prelude = program::globals().all().size();
   SourceReading reading = readSource("go,hh\\1,hh()\\2,,x\\3,gg\\4");
-  EXPECT_EQ(globalTable().size(), prelude);
+  EXPECT_EQ(program::globals().all().size(), prelude);
   ASSERT_TRUE(reading.validated());
   EXPECT_EQ(treeText(reading.entry), "go");
   EXPECT_EQ(reading.report.type, "Lower");
@@ -195,7 +195,7 @@ TEST_F(Loading, ManyShortDefinitions) {
   }
   ASSERT_TRUE(loadProgram(program).ok());
   EXPECT_EQ(stored("qqaa"), "((\\ x) ((\\ y) ((* (x ((+ y) 1))) [t])))");
-  EXPECT_EQ(globalTable().size(), 51 + builtins::builtinTable().size() + 1 + count);
+  EXPECT_EQ(program::globals().all().size(), 51 + builtins::builtinTable().size() + 1 + count);
 }
 
 }  // namespace

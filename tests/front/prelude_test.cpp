@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "builtins/table.h"
-#include "front/globals.h"
+#include "program/tables.h"
 #include "front/source_text.h"
 #include "session/startup.h"
 #include "tests/front/tree_text.h"
@@ -117,28 +117,27 @@ TEST(Prelude, DefinitionsStandInOrder) {
 
 TEST(Prelude, StartUpStoresExactlyTheFiftyOneEntries) {
   session::startUp();
-  ASSERT_EQ(globalTable().size(), 51u);
+  ASSERT_EQ(program::globals().all().size(), 51u);
   for (const Entry& e : entries()) {
     SCOPED_TRACE(e.name);
-    cells::Cell* value = findGlobal(e.name);
+    cells::Cell* value = program::findGlobal(e.name);
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(treeText(cells::CellRef::borrow(value)), lambdas(e.parameters, e.body));
   }
-  EXPECT_EQ(treeText(cells::CellRef::borrow(findGlobal("I"))), "((\\ a) a)");
-  EXPECT_EQ(treeText(cells::CellRef::borrow(findGlobal("+"))), "plus");
-  EXPECT_EQ(treeText(cells::CellRef::borrow(findGlobal("!"))), "((V H) K)");
-  EXPECT_TRUE(recomputeSet().empty());
+  EXPECT_EQ(treeText(cells::CellRef::borrow(program::findGlobal("I"))), "((\\ a) a)");
+  EXPECT_EQ(treeText(cells::CellRef::borrow(program::findGlobal("+"))), "plus");
+  EXPECT_EQ(treeText(cells::CellRef::borrow(program::findGlobal("!"))), "((V H) K)");
+  EXPECT_TRUE(program::tables().recompute().empty());
 }
 
 TEST(Prelude, StartUpEmptiesTheTablesFirst) {
   session::startUp();
-  globalTable().insert_or_assign("stray", cells::CellRef("x"));
-  recomputeSet().insert("stray");
-  builtins::clearBuiltinTable();
+  program::globals().define("stray", cells::CellRef("x"));
+  program::tables().recompute().insert("stray");
   session::startUp();
-  EXPECT_EQ(globalTable().size(), 51u);
-  EXPECT_EQ(findGlobal("stray"), nullptr);
-  EXPECT_TRUE(recomputeSet().empty());
+  EXPECT_EQ(program::globals().all().size(), 51u);
+  EXPECT_EQ(program::findGlobal("stray"), nullptr);
+  EXPECT_TRUE(program::tables().recompute().empty());
   EXPECT_EQ(builtins::builtinTable().size(), 222u);
 }
 

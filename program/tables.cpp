@@ -1,0 +1,44 @@
+// The program's tables and the generation that guards pointers into them.
+#include "program/tables.h"
+
+namespace vorn::program {
+
+cells::Cell* GlobalTable::find(std::string_view name) const {
+  auto it = map_.find(name);
+  return it == map_.end() ? nullptr : it->second.get();
+}
+
+Definitions::value_type* GlobalTable::entry(std::string_view name) {
+  auto it = map_.find(name);
+  return it == map_.end() ? nullptr : &*it;
+}
+
+void GlobalTable::define(std::string name, cells::CellRef body) {
+  map_.insert_or_assign(std::move(name), std::move(body));
+}
+
+void GlobalTable::erase(std::string_view name) {
+  auto it = map_.find(name);
+  if (it == map_.end()) return;
+  ++generation_;
+  map_.erase(it);
+}
+
+void GlobalTable::clear() {
+  ++generation_;
+  map_.clear();
+}
+
+void Tables::reset() {
+  ++generation_;
+  globals_.clear();
+  recompute_.clear();
+  builtins_.clear();
+}
+
+Tables& tables() {
+  static auto* made = new Tables();
+  return *made;
+}
+
+}  // namespace vorn::program

@@ -1,0 +1,93 @@
+// The running program's tables in one place: the global definitions, the recompute set and the
+// builtin table. Caches that keep pointers into them (head resolution) key those pointers on the
+// generation, which changes whenever entries may have left a table; every way of removing entries
+// goes through this object, so no removal can forget to change it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "cells/cell.h"
+
+namespace vorn::program {
+
+// Definitions by name; "" holds the program's entry expression.
+using Definitions = std::map<std::string, cells::CellRef, std::less<>>;
+// Names defined in the empty-call form: never memoised, evaluated afresh at every use.
+using RecomputeSet = std::set<std::string, std::less<>>;
+
+// A builtin's native entry receives the application node (the builtin applied to exactly
+// `arity` arguments as a left spine of Pairs) and returns its result.
+using BuiltinEntry = cells::CellRef (*)(cells::CellRef node);
+struct Builtin {
+  std::uint8_t arity = 0;
+  BuiltinEntry entry = nullptr;
+};
+using BuiltinTable = std::map<std::string, Builtin, std::less<>>;
+
+// The global table. Adding or replacing a definition keeps every other entry where it is; only
+// erasing moves the generation on.
+class GlobalTable {
+ public:
+  explicit GlobalTable(std::uint64_t& generation) : generation_(generation) {}
+
+  const Definitions& all() const { return map_; }
+  // The definition stored under `name`, or nullptr (a borrow, valid until the entry changes).
+  cells::Cell* find(std::string_view name) const;
+  // The entry under `name` (its key and its slot, which memoising writes), or nullptr. Valid
+  // until the generation changes.
+  Definitions::value_type* entry(std::string_view name);
+  // Stores `body` under `name`, replacing what was there.
+  void define(std::string name, cells::CellRef body);
+  void erase(std::string_view name);
+  void clear();
+  // Runs `pass` over the whole table, which it may rewrite and erase entries of (the checker),
+  // and moves the generation on after it; gives what the pass gives.
+  template <typename Pass>
+  auto rewriteAll(Pass pass) {
+    auto result = pass(map_);
+    ++generation_;
+    return result;
+  }
+
+ private:
+  Definitions map_;
+  std::uint64_t& generation_;
+};
+
+class Tables {
+ public:
+  Tables() : globals_(generation_) {}
+  Tables(const Tables&) = delete;
+  Tables& operator=(const Tables&) = delete;
+
+  GlobalTable& globals() { return globals_; }
+  RecomputeSet& recompute() { return recompute_; }
+  // Filled by the builtin library at start-up; entries are never erased but by reset().
+  BuiltinTable& builtins() { return builtins_; }
+
+  // Changes whenever entries may have left a table.
+  std::uint64_t generation() const { return generation_; }
+
+  // Empties every table at once.
+  void reset();
+
+ private:
+  std::uint64_t generation_ = 1;
+  GlobalTable globals_;
+  RecomputeSet recompute_;
+  BuiltinTable builtins_;
+};
+
+// The tables of the program this process runs. Never destroyed, so the exit path does not walk
+// millions of Cells just to free them.
+Tables& tables();
+
+// Shorthands for the commonest questions.
+inline GlobalTable& globals() { return tables().globals(); }
+inline cells::Cell* findGlobal(std::string_view name) { return tables().globals().find(name); }
+
+}  // namespace vorn::program
