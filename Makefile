@@ -41,13 +41,14 @@ test: test-release test-sanitize
 test-release: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The same suite again with AddressSanitizer and UndefinedBehaviorSanitizer; any report fails it.
+# The fast tier again with AddressSanitizer and UndefinedBehaviorSanitizer; any report fails it.
+# (The slow tier, tests millions of levels deep and the hostile programs, runs in the release pass.)
 test-sanitize:
 	@cmake -S . -B $(SANBUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_SANITIZE=ON >/dev/null
 	@cmake --build $(SANBUILD) -j $(JOBS)
 	cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
-		ctest --output-on-failure -j $(JOBS)
+		ctest --output-on-failure -j $(JOBS) -LE slow
 
 # The libFuzzer targets in fuzz/, built with clang, each run for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60
