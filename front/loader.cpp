@@ -103,15 +103,24 @@ SourceReading readSource(std::string_view raw) {
 
 // ---- Storing --------------------------------------------------------------------------------
 
-void storeDefinition(Definition definition) {
-  if (definition.form == DefinitionForm::kPlain) {
-    program::tables().recompute().erase(definition.name);
-    program::globals().define(std::move(definition.name), std::move(definition.body));
-    return;
+CellRef storedTerm(Definition definition) {
+  if (definition.form == DefinitionForm::kPlain) return std::move(definition.body);
+  return cells::makePair(CellRef("I"), std::move(definition.body));
+}
+
+void storeTerm(std::string name, DefinitionForm form, CellRef term) {
+  if (form == DefinitionForm::kEmptyCall) {
+    program::tables().recompute().insert(name);
+  } else {
+    program::tables().recompute().erase(name);
   }
-  program::tables().recompute().insert(definition.name);
-  CellRef value = cells::makePair(CellRef("I"), std::move(definition.body));
-  program::globals().define(std::move(definition.name), std::move(value));
+  program::globals().define(std::move(name), std::move(term));
+}
+
+void storeDefinition(Definition definition) {
+  std::string name = definition.name;
+  DefinitionForm form = definition.form;
+  storeTerm(std::move(name), form, storedTerm(std::move(definition)));
 }
 
 CellRef builtinPlaceholder(int arity) {

@@ -71,9 +71,15 @@ SourceReading readSource(std::string_view raw);
 
 // ---- Storing --------------------------------------------------------------------------------
 
-// Stores a definition in the global table: a plain one as it is (and out of the recompute set),
-// an empty-call one as (I body) and into the recompute set. A later definition replaces an
-// earlier one of the same name.
+// The term the global table holds for a definition: a plain one's body as it is, an empty-call
+// one's as (I body).
+cells::CellRef storedTerm(Definition definition);
+
+// Stores `term`, a definition's stored term, under `name`: in the recompute set for the
+// empty-call form, out of it otherwise. A later definition replaces an earlier one of the name.
+void storeTerm(std::string name, DefinitionForm form, cells::CellRef term);
+
+// storeTerm of the definition's stored term.
 void storeDefinition(Definition definition);
 
 // The placeholder of a builtin of the given arity: \a\b...\Z, one lambda per argument.

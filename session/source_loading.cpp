@@ -11,7 +11,6 @@
 #include "check/checker.h"
 #include "program/tables.h"
 #include "front/loader.h"
-#include "support/assert.h"
 
 namespace vorn::session {
 
@@ -40,35 +39,22 @@ std::optional<LoadedSource> readLoadedSource(std::string_view text) {
   source.terms.emplace("", std::move(reading.entry));
   for (Definition& definition : reading.definitions) {
     if (program::findGlobal(definition.name) != nullptr) return std::nullopt;
-    CellRef stored = std::move(definition.body);
-    if (definition.form == DefinitionForm::kEmptyCall) {
-      stored = cells::makePair(CellRef("I"), std::move(stored));
-    }
-    source.terms.insert_or_assign(definition.name, std::move(stored));
-    source.forms.insert_or_assign(std::move(definition.name), definition.form);
+    std::string name = definition.name;
+    DefinitionForm form = definition.form;
+    source.terms.insert_or_assign(name, front::storedTerm(std::move(definition)));
+    source.forms.insert_or_assign(std::move(name), form);
   }
   return source;
-}
-
-// The definition to store for a checked term: an empty-call term (I body) gives back its body,
-// which storing wraps again.
-Definition definitionOf(const std::string& name, DefinitionForm form, const CellRef& term) {
-  Definition definition{name, form, term};
-  if (form == DefinitionForm::kEmptyCall) {
-    CORE_ASSERT(cells::isPair(term));
-    definition.body = cells::right(term);
-  }
-  return definition;
 }
 
 // The names a load added, with what the recompute set said of each before, so that a refusal
 // after storing leaves the tables exactly as they were.
 class StoredNames {
  public:
-  void store(Definition definition) {
-    bool recomputed = program::tables().recompute().count(definition.name) != 0;
-    names_.emplace_back(definition.name, recomputed);
-    front::storeDefinition(std::move(definition));
+  void store(const std::string& name, DefinitionForm form, const CellRef& term) {
+    bool recomputed = program::tables().recompute().count(name) != 0;
+    names_.emplace_back(name, recomputed);
+    front::storeTerm(name, form, term);
   }
   void undo() {
     for (const auto& [name, recomputed] : names_) {
@@ -93,7 +79,7 @@ bool addDefinitions(const LoadedSource& source) {
   StoredNames stored;
   for (const auto& [name, term] : source.terms) {
     if (name.empty()) continue;
-    stored.store(definitionOf(name, source.forms.find(name)->second, term));
+    stored.store(name, source.forms.find(name)->second, term);
   }
   if (check::refuseUnboundLetters(source.terms).ok()) return true;
   stored.undo();
