@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "builtins/fault_guard.h"
 #include "cells/integer.h"
 #include "check/checker.h"
 #include "eval/printer.h"
@@ -30,13 +31,26 @@ CellRef entryExpression() {
 // The memo marker ")" + name as a result: a parameterless definition needed its own value.
 bool isCycle(const CellRef& result) { return !cells::isPair(result) && cells::firstByte(result) == ')'; }
 
+// A builtin was given an address it could not read or write; the run ends there.
+ErrorReport faultReport(ErrorReport report, const char* builtin) {
+  report.name = builtin;
+  report.type = "Fault";
+  report.message = "The builtin could not read or write memory at an address the program gave it.";
+  return report;
+}
+
 }  // namespace
 
 ErrorReport runProgram(ErrorReport report, char** argv) {
   ErrorReport checked = check::checkProgram();
   if (!checked.ok()) return checked;
   CellRef argument = cells::makeInteger(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(argv)));
-  CellRef result = evaluate(cells::makePair(entryExpression(), std::move(argument)));
+  CellRef result;
+  try {
+    result = evaluate(cells::makePair(entryExpression(), std::move(argument)));
+  } catch (const builtins::MemoryFault& fault) {
+    return faultReport(std::move(report), fault.builtin);
+  }
   if (isCycle(result)) {
     std::string name(cells::atomBytes(result).substr(1));
     report.name = name;

@@ -1,5 +1,5 @@
 // The run driver: checks the loaded program, evaluates its entry on the argument vector's
-// address, and accepts an integer result or reports "Cycle" or "Range".
+// address, and accepts an integer result or reports "Cycle", "Range" or "Fault".
 #pragma once
 
 #include <string>
