@@ -35,10 +35,16 @@ std::string escapeBytes(std::string_view bytes);
 // Prints "REDVFAIL: <message>" on stdout, then fails a core assertion; never returns.
 [[noreturn]] void fatal(std::string_view message);
 
-// Appends the bytes to the log file; a log that cannot be written is skipped silently.
+// Appends the bytes to the log file; a log that cannot be written is skipped silently. The log
+// sits in a folder everyone may write to, so the append never follows a symbolic link at the
+// path, creates the file readable by its owner alone, and writes only into a regular file of the
+// running user's own with no other name: anything else planted there is left alone.
 void appendLog(std::string_view bytes);
 
-// The log file's path.
+// Where the log file is, unless a test has pointed it elsewhere.
 inline constexpr const char* kLogPath = "/tmp/redv.log";
+// The log file's path now, and the setter that lets tests keep away from the shared file.
+const std::string& logPath();
+void setLogPath(std::string path);
 
 }  // namespace vorn::driver

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "check/intern.h"
 #include "check/layout.h"
@@ -22,12 +26,31 @@ using cells::CellRef;
 using testing::show;
 using testing::term;
 
+// The log the checker writes goes to a file of this test process, never the shared /tmp/redv.log.
+void useScratchLog() {
+  static const std::string path = ::testing::TempDir() + "vorn-checker-test-" + std::to_string(::getpid()) + ".log";
+  driver::setLogPath(path);
+}
+
+void dropScratchLog() {
+  std::remove(driver::logPath().c_str());
+  driver::setLogPath(driver::kLogPath);
+}
+
+std::string logContents() {
+  std::ifstream in(driver::logPath(), std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
 class Checker : public ::testing::Test {
  protected:
   void SetUp() override {
     front::globalTable().clear();
     front::recomputeSet().clear();
     clearInternSet();
+    useScratchLog();
     // The few combinators the desugarings and these tables use.
     define("K", "(\\ a (\\ b a))");
     define("H", "(\\ a (\\ b b))");
@@ -39,6 +62,7 @@ class Checker : public ::testing::Test {
   void TearDown() override {
     front::globalTable().clear();
     clearInternSet();
+    dropScratchLog();
   }
 
   static void define(const std::string& name, const char* text) { front::globalTable()[name] = term(text); }
@@ -77,11 +101,8 @@ TEST_F(Checker, LongLocalNamesBecomeUnusedLettersInSortedOrder) {
   // bar sorts first and takes b (a is in use); foo takes c.
   EXPECT_EQ(shown("h"), show(term("(\\ b (\\ a (K (\\ c (c b a)) foo)))").get()));
   EXPECT_EQ(shown("g"), show(term("(\\ x ({ a x (foo a)))").get()));
-  std::ifstream log(driver::kLogPath, std::ios::binary);
-  std::stringstream all;
-  all << log.rdbuf();
-  EXPECT_NE(all.str().find("First h: "), std::string::npos);
-  EXPECT_NE(all.str().find("First g: "), std::string::npos);
+  EXPECT_NE(logContents().find("First h: "), std::string::npos);
+  EXPECT_NE(logContents().find("First g: "), std::string::npos);
 }
 
 TEST_F(Checker, EqualSubtermsAreSharedAndOnlyValuesStayInterned) {
@@ -158,20 +179,19 @@ class CheckedProgram : public ::testing::Test {
   void SetUp() override {
     front::startUp();
     clearInternSet();
+    useScratchLog();
   }
-  void TearDown() override { clearInternSet(); }
+  void TearDown() override {
+    clearInternSet();
+    dropScratchLog();
+  }
 
   static driver::ErrorReport check(std::string_view program) {
     driver::ErrorReport loaded = front::loadProgram(program);
     EXPECT_TRUE(loaded.ok()) << loaded.type << ": " << loaded.message;
     return checkProgram();
   }
-  static std::string log() {
-    std::ifstream in(driver::kLogPath, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-  }
+  static std::string log() { return logContents(); }
 };
 
 TEST_F(CheckedProgram, LongNamesAreLoggedBeforeTheyAreRenamed) {
