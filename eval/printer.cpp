@@ -234,8 +234,10 @@ class Printer {
         p.second = l.second;
         break;
       case Join::Group:
-        insert(start, '(');
+        // Recorded space first: when L is empty both land at one position, where the later
+        // record comes first, and the parenthesis must open before the space.
         insert(leftEnd, ' ');
+        insert(start, '(');
         out_ += ')';
         p.length = l.length + r.length + 3;
         p.second = l.length != 0 ? l.first : ' ';
