@@ -180,7 +180,7 @@ class Printer {
     unsigned char b = cells::firstByteOf(c);
     if (b == 0 || b == ')' || b == ']') return "()";
     if (b == ' ') return realSource(c);
-    if (b == '(') return blobSource(c);
+    if (b == '(') return cells::isBlobCell(c) ? blobSource(c) : "()";
     return std::string(cells::atomBytesOf(c));
   }
 

@@ -55,6 +55,10 @@ TEST(Printer, ValueFormHidesWhatCannotBeShown) {
     EXPECT_EQ(showValue(c), "()");
   }
   EXPECT_EQ(showValue(app(A(")loop"), A("1"))), "(() 1)");
+  // An Atom that only starts like a blob shows as "()" in both forms.
+  EXPECT_EQ(showValue(A("(!)x")), "()");
+  EXPECT_EQ(showSource(A("(!)x")), "()");
+  EXPECT_EQ(showSource(app(A("lisp"), A("(ab"))), "(lisp ())");
   EXPECT_EQ(showValue(A("[]")), "");
 }
 

@@ -256,3 +256,10 @@ main,
 main\argv\lord (lots 6)
 --- status
 6
+=== a text whose opening bracket the program overwrote with ( is no blob: builtins give Z, lisp shows ()
+--- program
+main,
+main\argv\t{[ab!]}seq (setx (strchr t 91) 40) (((lisp (rank t) = [Z]) & (lisp (look 0 t) = [Z]) & (lisp (init t) = [Z]) & (lisp (t+t) = [Z]) & (lisp t = [()])) 1 0),
+seq\a\b\b
+--- status
+1
