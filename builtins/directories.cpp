@@ -11,6 +11,9 @@
 //  28  d_name  261  the name, NUL-terminated
 // Names are the system's bytes as they are. The reader lists every entry the system lists, "."
 // and ".." included, in the system's order.
+//
+// The path and the handle are program addresses: reading and writing them is guarded, so a wild
+// one ends the run with a "Fault" report.
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -23,6 +26,7 @@
 #include <sys/stat.h>
 
 #include "builtins/convention.h"
+#include "builtins/fault_guard.h"
 
 namespace vorn::builtins {
 
@@ -61,13 +65,17 @@ struct ReaderState {
 
 char* asAddress(std::int64_t value) { return reinterpret_cast<char*>(static_cast<std::uintptr_t>(value)); }
 
-ReaderState* stateOf(char* handle) {
-  ReaderState* state = nullptr;
-  std::memcpy(&state, handle + kRecordSize, sizeof state);
-  return state;
+ReaderState* stateOf(const char* builtin, char* handle) {
+  return guardMemory(builtin, [handle] {
+    ReaderState* state = nullptr;
+    std::memcpy(&state, handle + kRecordSize, sizeof state);
+    return state;
+  });
 }
 
-void setState(char* handle, ReaderState* state) { std::memcpy(handle + kRecordSize, &state, sizeof state); }
+void setState(const char* builtin, char* handle, ReaderState* state) {
+  guardMemory(builtin, [handle, state] { std::memcpy(handle + kRecordSize, &state, sizeof state); });
+}
 
 template <typename T>
 void put(char* record, std::size_t offset, T value) {
@@ -140,7 +148,8 @@ CellRef dirOpendir(CellRef node) {
   Args args(node, 1);
   std::int64_t path = 0;
   if (!readInteger(args[0], path)) return wrongType();
-  if (path == 0 || *asAddress(path) == '\0') {
+  const char* name = asAddress(path);
+  if (path == 0 || guardMemory("opendir", [name] { return *name == '\0'; })) {
     errno = ENOENT;
     return addressResult(nullptr);
   }
@@ -154,7 +163,7 @@ CellRef dirOpendir(CellRef node) {
   }
   auto* state = new ReaderState;
   state->directory = directory;
-  setState(handle, state);
+  setState("opendir", handle, state);
   return addressResult(handle);
 }
 
@@ -163,7 +172,7 @@ CellRef dirReaddir(CellRef node) {
   std::int64_t address = 0;
   if (!readInteger(args[0], address)) return wrongType();
   char* handle = asAddress(address);
-  ReaderState* state = handle != nullptr ? stateOf(handle) : nullptr;
+  ReaderState* state = handle != nullptr ? stateOf("readdir", handle) : nullptr;
   if (state == nullptr) {
     errno = EBADF;
     return addressResult(nullptr);
@@ -173,7 +182,9 @@ CellRef dirReaddir(CellRef node) {
   if (!entry) entry = nextEntry(*state);
   if (!entry) return addressResult(nullptr);
   state->ahead = nextEntry(*state);
-  fillRecord(handle, *entry, state->ahead ? nameHash(state->ahead->name) : kLastEntry);
+  std::int32_t next = state->ahead ? nameHash(state->ahead->name) : kLastEntry;
+  const Entry& filled = *entry;
+  guardMemory("readdir", [handle, &filled, next] { fillRecord(handle, filled, next); });
   return addressResult(handle);
 }
 
@@ -186,7 +197,7 @@ CellRef dirClosedir(CellRef node) {
     errno = EBADF;
     return signedResult(-1);
   }
-  ReaderState* state = stateOf(handle);
+  ReaderState* state = stateOf("closedir", handle);
   int result = -1;
   if (state == nullptr) {
     errno = EBADF;
@@ -194,7 +205,7 @@ CellRef dirClosedir(CellRef node) {
     result = ::closedir(state->directory);
     delete state;
   }
-  setState(handle, nullptr);
+  setState("closedir", handle, nullptr);
   std::free(handle);
   return signedResult(result);
 }

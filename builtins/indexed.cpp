@@ -53,15 +53,13 @@ std::string flatText(Cell* text) { return cells::textBytes(CellRef::borrow(text)
 // An element returned as rght returns it: a group stays a text, a byte becomes its name.
 CellRef elementValue(std::string_view element) { return eval::elementAtom(element); }
 
-// The element a text e stands for when put into a text or a blob: a code-map name is its byte
-// again (so cork takes back what look gives), any other text stands for its content.
-std::string elementFromText(Cell* e) {
+// The one element a text e becomes inside another text, placed as a text joins its right part: a
+// code-map name (the one-character text that look gives for a byte) is that byte again, any other
+// text is one bracketed group. So cork takes back exactly what look gives.
+std::string placedElement(Cell* e) {
   CellRef flat = cells::flattenText(CellRef::borrow(e));
-  std::string_view bytes = cells::atomBytes(flat);
-  const auto& map = cells::codeMap();
-  auto it = map.find(bytes);
-  if (it != map.end()) return it->second;
-  return std::string(bytes.substr(1, bytes.size() - 2));
+  std::string joined = cells::joinText("[]", cells::atomBytes(flat));
+  return joined.substr(1, joined.size() - 2);
 }
 
 // The byte a text gives as one element, read as lord reads it.
@@ -208,7 +206,7 @@ CellRef indexCork(CellRef node) {
       if (!fromEnd(i, count) || i >= count) return wrongType();
       ElementRange at = elements[static_cast<std::size_t>(i)];
       std::string text = content.substr(0, at.start);
-      text += elementFromText(e);
+      text += placedElement(e);
       text.append(content, at.start + at.length);
       return cells::makeText(text);
     }

@@ -8,6 +8,9 @@
 //   isalnum isalpha isascii isblank isdigit isgraph islower isprint ispunct isspace isupper
 //   toascii tolower toupper
 //   atof atoi atol strtod strtol strtoul rand rand_max srand
+//
+// The parsers read strings and store end pointers at program addresses, and frexp and modf store
+// a result at one: those touches are guarded, so a wild address ends the run with a "Fault" report.
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -17,6 +20,7 @@
 #include <cstring>
 
 #include "builtins/convention.h"
+#include "builtins/fault_guard.h"
 
 namespace vorn::builtins {
 
@@ -62,9 +66,17 @@ CellRef characterMap(const CellRef& node, int (*map)(int)) {
 // Stores a value at a program-given address, which need not be aligned. Address 0 means there
 // is nowhere to store, as a null out-pointer does for time(): the value is dropped.
 template <typename T>
-void storeAt(std::int64_t address, const T& value) {
+void storeAt(const char* builtin, std::int64_t address, T value) {
   if (address == 0) return;
-  std::memcpy(reinterpret_cast<void*>(static_cast<std::uintptr_t>(address)), &value, sizeof value);
+  void* to = reinterpret_cast<void*>(static_cast<std::uintptr_t>(address));
+  guardMemory(builtin, [to, value] { std::memcpy(to, &value, sizeof value); });
+}
+
+// A string and an end-pointer slot, read and written under the guard before the parser (which
+// keeps no state and takes no lock, but is the library's) is handed them.
+void probeParse(const char* builtin, const char* text, char** end) {
+  if (text != nullptr) probeString(builtin, text);
+  if (end != nullptr) probeBytes(builtin, end, sizeof *end, true);
 }
 
 // ---- Number parsing with a 32-bit long ----------------------------------------------------------
@@ -72,7 +84,8 @@ void storeAt(std::int64_t address, const T& value) {
 // strtol as a C library with 32-bit long performs it: the same digits are consumed and the end
 // pointer is set the same way, but a value outside the 32-bit range saturates with ERANGE. errno
 // is otherwise left alone, as strtol leaves it. A null string parses as an empty one.
-std::int32_t parseLong32(const char* text, char** end, int base) {
+std::int32_t parseLong32(const char* builtin, const char* text, char** end, int base) {
+  probeParse(builtin, text, end);
   if (text == nullptr) {
     if (end != nullptr) *end = nullptr;
     return 0;
@@ -93,15 +106,15 @@ char** endSlot(std::int64_t address) {
   return reinterpret_cast<char**>(static_cast<std::uintptr_t>(address));
 }
 
-CellRef parseToInt32(const CellRef& node) {
+CellRef parseToInt32(const CellRef& node, const char* builtin) {
   Args args(node, 1);
   PointerView text;
   if (!readAddressOrText(args[0], text)) return wrongType();
-  return signedResult(parseLong32(text.get(), nullptr, 10));
+  return signedResult(parseLong32(builtin, text.get(), nullptr, 10));
 }
 
 // Reads (string, end-pointer address, base) and parses as strtol with a 32-bit long.
-bool parseWithEnd(const CellRef& node, std::int32_t& out) {
+bool parseWithEnd(const CellRef& node, const char* builtin, std::int32_t& out) {
   Args args(node, 3);
   PointerView text;
   std::int64_t end = 0;
@@ -110,7 +123,7 @@ bool parseWithEnd(const CellRef& node, std::int32_t& out) {
       !readInteger(args[2], base)) {
     return false;
   }
-  out = parseLong32(text.get(), endSlot(end), static_cast<int>(base));
+  out = parseLong32(builtin, text.get(), endSlot(end), static_cast<int>(base));
   return true;
 }
 
@@ -175,7 +188,7 @@ CellRef mathFrexp(CellRef node) {
   if (!readReal(args[0], x) || !readInteger(args[1], slot)) return wrongType();
   int exponent = 0;
   double mantissa = std::frexp(x, &exponent);
-  storeAt(slot, static_cast<std::int32_t>(exponent));
+  storeAt("frexp", slot, static_cast<std::int32_t>(exponent));
   return realResult(mantissa);
 }
 
@@ -195,7 +208,7 @@ CellRef mathModf(CellRef node) {
   if (!readReal(args[0], x) || !readInteger(args[1], slot)) return wrongType();
   double integral = 0;
   double fraction = std::modf(x, &integral);
-  storeAt(slot, integral);
+  storeAt("modf", slot, integral);
   return realResult(fraction);
 }
 
@@ -266,13 +279,14 @@ CellRef mathAtof(CellRef node) {
   PointerView text;
   if (!readAddressOrText(args[0], text)) return wrongType();
   if (text.get() == nullptr) return realResult(0.0);
+  probeString("atof", text.get());
   return realResult(std::atof(text.get()));
 }
 
 // With int and long both 32 bits wide, atoi and atol are the same decimal parse; out-of-range
 // values saturate rather than wrap.
-CellRef mathAtoi(CellRef node) { return parseToInt32(node); }
-CellRef mathAtol(CellRef node) { return parseToInt32(node); }
+CellRef mathAtoi(CellRef node) { return parseToInt32(node, "atoi"); }
+CellRef mathAtol(CellRef node) { return parseToInt32(node, "atol"); }
 
 CellRef mathStrtod(CellRef node) {
   Args args(node, 2);
@@ -280,15 +294,16 @@ CellRef mathStrtod(CellRef node) {
   std::int64_t end = 0;
   if (!readAddressOrText(args[0], text) || !readInteger(args[1], end)) return wrongType();
   if (text.get() == nullptr) {
-    storeAt(end, static_cast<char*>(nullptr));
+    storeAt("strtod", end, static_cast<char*>(nullptr));
     return realResult(0.0);
   }
+  probeParse("strtod", text.get(), endSlot(end));
   return realResult(std::strtod(text.get(), endSlot(end)));
 }
 
 CellRef mathStrtol(CellRef node) {
   std::int32_t value = 0;
-  if (!parseWithEnd(node, value)) return wrongType();
+  if (!parseWithEnd(node, "strtol", value)) return wrongType();
   return signedResult(value);
 }
 
@@ -296,7 +311,7 @@ CellRef mathStrtol(CellRef node) {
 // "-1" gives 18446744073709551615.
 CellRef mathStrtoul(CellRef node) {
   std::int32_t value = 0;
-  if (!parseWithEnd(node, value)) return wrongType();
+  if (!parseWithEnd(node, "strtoul", value)) return wrongType();
   return unsignedResult(static_cast<std::uint64_t>(static_cast<std::int64_t>(value)));
 }
 

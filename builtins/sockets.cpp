@@ -7,6 +7,12 @@
 // lists and fd_set blocks are integer addresses that programs fill and read with the memory
 // builtins. Parameters of C type int (and socklen_t) receive the low 32 bits of the value.
 //
+// Socket calls hand their buffers and addresses to the kernel, which refuses unreadable ones with
+// EFAULT. The calls that read or write program memory in the process itself guard it: the plain
+// ones (gethostname, inet_pton, inet_ntop, fd_set) run under guardMemory, and the ones that
+// allocate or look names up (getaddrinfo, getnameinfo, freeaddrinfo) get their memory probed
+// first. A wild address ends the run with a "Fault" report.
+//
 // Broken connections never raise SIGPIPE: send and sendto always add MSG_NOSIGNAL, so sending on
 // a socket whose peer has gone returns -1 with errno EPIPE, which the program can test, instead
 // of silently killing the interpreter.
@@ -23,6 +29,7 @@
 static_assert(sizeof(socklen_t) == 4, "socket address lengths are 4 bytes");
 
 #include "builtins/convention.h"
+#include "builtins/fault_guard.h"
 #include "cells/integer.h"
 #include "cells/text.h"
 
@@ -278,7 +285,9 @@ CellRef sockGethostname(CellRef node) {
   if (!readIntegers(args, buffer, length)) return wrongType();
   std::optional<std::size_t> size = bufferLength(length);
   if (!size) return signedResult(-1);
-  return signedResult(::gethostname(pointerAt<char>(buffer), *size));
+  char* room = pointerAt<char>(buffer);
+  std::size_t bytes = *size;
+  return signedResult(guardMemory("gethostname", [room, bytes] { return ::gethostname(room, bytes); }));
 }
 
 // All four arguments are taken as integers without a test.
@@ -288,6 +297,10 @@ CellRef sockGetaddrinfo(CellRef node) {
   std::int64_t service = readUncheckedInteger(args[1]);
   std::int64_t hints = readUncheckedInteger(args[2]);
   std::int64_t slot = readUncheckedInteger(args[3]);
+  if (host != 0) probeString("getaddrinfo", pointerAt<const char>(host));
+  if (service != 0) probeString("getaddrinfo", pointerAt<const char>(service));
+  if (hints != 0) probeBytes("getaddrinfo", pointerAt<const addrinfo>(hints), sizeof(addrinfo), false);
+  if (slot != 0) probeBytes("getaddrinfo", pointerAt<addrinfo*>(slot), sizeof(addrinfo*), true);
   return signedResult(::getaddrinfo(pointerAt<const char>(host), pointerAt<const char>(service),
                                     pointerAt<const addrinfo>(hints), pointerAt<addrinfo*>(slot)));
 }
@@ -295,7 +308,20 @@ CellRef sockGetaddrinfo(CellRef node) {
 CellRef sockFreeaddrinfo(CellRef node) {
   Args args(node, 1);
   auto* list = pointerAt<addrinfo>(readUncheckedInteger(args[0]));
-  if (list != nullptr) ::freeaddrinfo(list);
+  if (list == nullptr) return doneResult();
+  // Every node of the list, and the name block hanging off it, is read before anything is freed.
+  // The walk stops after as many nodes as any real list could have (a list that runs on is one the
+  // library's free will refuse as a double free).
+  constexpr int kLongestList = 1 << 16;
+  addrinfo* item = list;
+  for (int walked = 0; item != nullptr && walked < kLongestList; ++walked) {
+    probeHeapBlock("freeaddrinfo", item);
+    addrinfo* at = item;
+    char* name = guardMemory("freeaddrinfo", [at] { return at->ai_canonname; });
+    probeHeapBlock("freeaddrinfo", name);
+    item = guardMemory("freeaddrinfo", [at] { return at->ai_next; });
+  }
+  ::freeaddrinfo(list);
   return doneResult();
 }
 
@@ -314,6 +340,10 @@ CellRef sockGetnameinfo(CellRef node) {
   if (!readIntegers(args, address, length, host, hostLength, service, serviceLength, flags)) {
     return wrongType();
   }
+  // The lengths are taken at their word: the library may write anywhere within them.
+  probeBytes("getnameinfo", pointerAt(address), lowSockLen(length), false);
+  probeBytes("getnameinfo", pointerAt(host), host != 0 ? lowSockLen(hostLength) : 0, true);
+  probeBytes("getnameinfo", pointerAt(service), service != 0 ? lowSockLen(serviceLength) : 0, true);
   return signedResult(::getnameinfo(pointerAt<const sockaddr>(address), lowSockLen(length),
                                     pointerAt<char>(host), lowSockLen(hostLength),
                                     pointerAt<char>(service), lowSockLen(serviceLength),
@@ -324,16 +354,21 @@ CellRef sockInetPton(CellRef node) {
   Args args(node, 3);
   std::int64_t family, source, destination;
   if (!readIntegers(args, family, source, destination)) return wrongType();
-  return signedResult(
-      ::inet_pton(lowInt(family), pointerAt<const char>(source), pointerAt(destination)));
+  int kind = lowInt(family);
+  const char* text = pointerAt<const char>(source);
+  void* out = pointerAt(destination);
+  return signedResult(guardMemory("inet_pton", [kind, text, out] { return ::inet_pton(kind, text, out); }));
 }
 
 CellRef sockInetNtop(CellRef node) {
   Args args(node, 4);
   std::int64_t family, source, destination, size;
   if (!readIntegers(args, family, source, destination, size)) return wrongType();
-  return addressResult(::inet_ntop(lowInt(family), pointerAt<const void>(source),
-                                   pointerAt<char>(destination), lowSockLen(size)));
+  int kind = lowInt(family);
+  const void* from = pointerAt<const void>(source);
+  char* out = pointerAt<char>(destination);
+  socklen_t room = lowSockLen(size);
+  return addressResult(guardMemory("inet_ntop", [kind, from, out, room] { return ::inet_ntop(kind, from, out, room); }));
 }
 
 // ---- Byte order ---------------------------------------------------------------------------------
@@ -377,7 +412,8 @@ CellRef sockFdSet(CellRef node) {
   Args args(node, 2);
   std::int64_t socket, set;
   if (!readIntegers(args, socket, set)) return wrongType();
-  insertIntoSet(pointerAt<unsigned char>(set), socket);
+  auto* block = pointerAt<unsigned char>(set);
+  guardMemory("fd_set", [block, socket] { insertIntoSet(block, socket); });
   return doneResult();
 }
 

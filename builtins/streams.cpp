@@ -7,6 +7,16 @@
 // arguments first to last, calls the library and makes the result. Where the library would crash
 // on an argument a program easily gets wrong (the null stream a failed fopen returns, a null
 // string), the binding refuses it instead: the failure value of the call, errno EINVAL.
+//
+// Any other wild stream or buffer address ends the run with a "Fault" report: every stdio call
+// runs under guardMemory (a wild stream faults on its first touch, before the library locks
+// anything), and every string is measured under the guard before a library function that locks
+// or allocates gets it. A fault can still strike inside a stdio call that copies program memory
+// while it holds the stream's lock (fwrite from a wild buffer, say). That lock is recursive and
+// belongs to the interpreter's thread, which is also the thread that then writes the report and
+// flushes every stream; the process exit flushes without waiting on any lock. So the report path
+// never waits on the lock left behind, and the stream's buffer pointers are still whole: the
+// library moves them only after it has copied.
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -20,6 +30,7 @@
 #include <unistd.h>
 
 #include "builtins/convention.h"
+#include "builtins/fault_guard.h"
 #include "cells/integer.h"
 #include "cells/text.h"
 
@@ -69,38 +80,43 @@ std::optional<std::size_t> totalBytes(std::size_t size, std::size_t count) {
 
 // One integer stream argument and a signed integer result.
 template <typename Call>
-CellRef streamToInteger(const CellRef& node, Call call) {
+CellRef streamToInteger(const CellRef& node, const char* name, Call call) {
   Args args(node, 1);
   std::int64_t stream = 0;
   if (!readInteger(args[0], stream)) return wrongType();
   if (stream == 0) return refused(signedResult(EOF));
-  return signedResult(call(asStream(stream)));
+  std::FILE* s = asStream(stream);
+  return signedResult(guardMemory(name, [s, call] { return call(s); }));
 }
 
 // One integer stream argument and no result.
 template <typename Call>
-CellRef streamToDone(const CellRef& node, Call call) {
+CellRef streamToDone(const CellRef& node, const char* name, Call call) {
   Args args(node, 1);
   std::int64_t stream = 0;
   if (!readInteger(args[0], stream)) return wrongType();
   if (stream == 0) return refused(doneResult());
-  call(asStream(stream));
+  std::FILE* s = asStream(stream);
+  guardMemory(name, [s, call] { call(s); });
   return doneResult();
 }
 
 // A character and a stream, both integers, and a signed integer result.
 template <typename Call>
-CellRef characterToStream(const CellRef& node, Call call) {
+CellRef characterToStream(const CellRef& node, const char* name, Call call) {
   Args args(node, 2);
   std::int64_t character = 0;
   std::int64_t stream = 0;
   if (!readInteger(args[0], character)) return wrongType();
   if (!readInteger(args[1], stream)) return wrongType();
   if (stream == 0) return refused(signedResult(EOF));
-  return signedResult(call(asInt(character), asStream(stream)));
+  int c = asInt(character);
+  std::FILE* s = asStream(stream);
+  return signedResult(guardMemory(name, [c, s, call] { return call(c, s); }));
 }
 
-// An address-or-text path and a signed integer result.
+// An address-or-text path and a signed integer result. The library hands the path to the
+// kernel, which refuses an unreadable one with EFAULT; nothing faults.
 template <typename Call>
 CellRef pathToInteger(const CellRef& node, Call call) {
   Args args(node, 1);
@@ -148,6 +164,8 @@ CellRef ioFopen(CellRef node) {
   if (!readAddressOrText(args[0], path)) return wrongType();
   if (!readAddressOrText(args[1], mode)) return wrongType();
   if (path.get() == nullptr || mode.get() == nullptr) return refused(addressResult(nullptr));
+  probeString("fopen", path.get());
+  probeString("fopen", mode.get());
   return addressResult(std::fopen(path.get(), mode.get()));
 }
 
@@ -158,11 +176,12 @@ CellRef ioFdopen(CellRef node) {
   if (!readInteger(args[0], descriptor)) return wrongType();
   if (!readAddressOrText(args[1], mode)) return wrongType();
   if (mode.get() == nullptr) return refused(addressResult(nullptr));
+  probeString("fdopen", mode.get());
   return addressResult(::fdopen(asInt(descriptor), mode.get()));
 }
 
 CellRef ioFclose(CellRef node) {
-  return streamToInteger(node, [](std::FILE* s) { return std::fclose(s); });
+  return streamToInteger(node, "fclose", [](std::FILE* s) { return std::fclose(s); });
 }
 
 // fflush of the null stream is meaningful: it flushes every output stream.
@@ -170,7 +189,8 @@ CellRef ioFflush(CellRef node) {
   Args args(node, 1);
   std::int64_t stream = 0;
   if (!readInteger(args[0], stream)) return wrongType();
-  return signedResult(std::fflush(asStream(stream)));
+  std::FILE* s = asStream(stream);
+  return signedResult(guardMemory("fflush", [s] { return std::fflush(s); }));
 }
 
 CellRef ioTmpfile(CellRef) { return addressResult(std::tmpfile()); }
@@ -179,7 +199,9 @@ CellRef ioTmpnam(CellRef node) {
   Args args(node, 1);
   std::int64_t buffer = 0;
   if (!readInteger(args[0], buffer)) return wrongType();
-  return addressResult(freshTemporaryName(asBuffer(buffer)));
+  // The name is made first; only copying it out touches the program's buffer.
+  char* out = asBuffer(buffer);
+  return addressResult(guardMemory("tmpnam", [out] { return freshTemporaryName(out); }));
 }
 
 CellRef ioStdout(CellRef) { return addressResult(stdout); }
@@ -188,19 +210,19 @@ CellRef ioStderr(CellRef) { return addressResult(stderr); }
 // ---- State of a stream ----------------------------------------------------------------------
 
 CellRef ioFeof(CellRef node) {
-  return streamToInteger(node, [](std::FILE* s) { return std::feof(s); });
+  return streamToInteger(node, "feof", [](std::FILE* s) { return std::feof(s); });
 }
 
 CellRef ioFerror(CellRef node) {
-  return streamToInteger(node, [](std::FILE* s) { return std::ferror(s); });
+  return streamToInteger(node, "ferror", [](std::FILE* s) { return std::ferror(s); });
 }
 
 CellRef ioClearerr(CellRef node) {
-  return streamToDone(node, [](std::FILE* s) { std::clearerr(s); });
+  return streamToDone(node, "clearerr", [](std::FILE* s) { std::clearerr(s); });
 }
 
 CellRef ioFileno(CellRef node) {
-  return streamToInteger(node, [](std::FILE* s) { return ::fileno(s); });
+  return streamToInteger(node, "fileno", [](std::FILE* s) { return ::fileno(s); });
 }
 
 CellRef ioSetbuf(CellRef node) {
@@ -211,21 +233,25 @@ CellRef ioSetbuf(CellRef node) {
   if (!readInteger(args[1], buffer)) return wrongType();
   if (stream == 0) return refused(doneResult());
   // A null buffer makes the stream unbuffered, as setbuf does.
-  std::setvbuf(asStream(stream), asBuffer(buffer), buffer == 0 ? _IONBF : _IOFBF, kSetbufSize);
+  std::FILE* s = asStream(stream);
+  char* room = asBuffer(buffer);
+  int mode = buffer == 0 ? _IONBF : _IOFBF;
+  guardMemory("setbuf", [s, room, mode] { return std::setvbuf(s, room, mode, kSetbufSize); });
   return doneResult();
 }
 
 // ---- Reading --------------------------------------------------------------------------------
 
 CellRef ioFgetc(CellRef node) {
-  return streamToInteger(node, [](std::FILE* s) { return std::fgetc(s); });
+  return streamToInteger(node, "fgetc", [](std::FILE* s) { return std::fgetc(s); });
 }
 
 CellRef ioGetc(CellRef node) {
-  return streamToInteger(node, [](std::FILE* s) { return std::getc(s); });
+  return streamToInteger(node, "getc", [](std::FILE* s) { return std::getc(s); });
 }
 
-CellRef ioGetchar(CellRef) { return signedResult(std::getchar()); }
+// stdin's buffer may be one a program gave setbuf.
+CellRef ioGetchar(CellRef) { return signedResult(guardMemory("getchar", [] { return std::getchar(); })); }
 
 CellRef ioFgets(CellRef node) {
   Args args(node, 3);
@@ -236,11 +262,14 @@ CellRef ioFgets(CellRef node) {
   if (!readInteger(args[1], size)) return wrongType();
   if (!readInteger(args[2], stream)) return wrongType();
   if (buffer == 0 || stream == 0) return refused(addressResult(nullptr));
-  return addressResult(std::fgets(asBuffer(buffer), asInt(size), asStream(stream)));
+  char* room = asBuffer(buffer);
+  int limit = asInt(size);
+  std::FILE* s = asStream(stream);
+  return addressResult(guardMemory("fgets", [room, limit, s] { return std::fgets(room, limit, s); }));
 }
 
 CellRef ioUngetc(CellRef node) {
-  return characterToStream(node, [](int c, std::FILE* s) { return std::ungetc(c, s); });
+  return characterToStream(node, "ungetc", [](int c, std::FILE* s) { return std::ungetc(c, s); });
 }
 
 CellRef ioFread(CellRef node) {
@@ -257,24 +286,27 @@ CellRef ioFread(CellRef node) {
   auto items = static_cast<std::size_t>(count);
   std::optional<std::size_t> bytes = totalBytes(itemSize, items);
   if (stream == 0 || !bytes || (buffer == 0 && *bytes != 0)) return refused(unsignedResult(0));
-  return unsignedResult(std::fread(asBuffer(buffer), itemSize, items, asStream(stream)));
+  char* room = asBuffer(buffer);
+  std::FILE* s = asStream(stream);
+  return unsignedResult(guardMemory("fread", [room, itemSize, items, s] { return std::fread(room, itemSize, items, s); }));
 }
 
 // ---- Writing --------------------------------------------------------------------------------
 
 CellRef ioFputc(CellRef node) {
-  return characterToStream(node, [](int c, std::FILE* s) { return std::fputc(c, s); });
+  return characterToStream(node, "fputc", [](int c, std::FILE* s) { return std::fputc(c, s); });
 }
 
 CellRef ioPutc(CellRef node) {
-  return characterToStream(node, [](int c, std::FILE* s) { return std::putc(c, s); });
+  return characterToStream(node, "putc", [](int c, std::FILE* s) { return std::putc(c, s); });
 }
 
 CellRef ioPutchar(CellRef node) {
   Args args(node, 1);
   std::int64_t character = 0;
   if (!readInteger(args[0], character)) return wrongType();
-  return signedResult(std::putchar(asInt(character)));
+  int c = asInt(character);
+  return signedResult(guardMemory("putchar", [c] { return std::putchar(c); }));
 }
 
 // The string is an address only: a text Atom is refused.
@@ -285,7 +317,10 @@ CellRef ioFputs(CellRef node) {
   if (!readInteger(args[0], text)) return wrongType();
   if (!readInteger(args[1], stream)) return wrongType();
   if (text == 0 || stream == 0) return refused(signedResult(EOF));
-  return signedResult(std::fputs(asBuffer(text), asStream(stream)));
+  const char* line = asBuffer(text);
+  std::FILE* s = asStream(stream);
+  probeString("fputs", line);
+  return signedResult(guardMemory("fputs", [line, s] { return std::fputs(line, s); }));
 }
 
 // A text Atom prints with its brackets: the library sees the Atom's own bytes.
@@ -294,7 +329,9 @@ CellRef ioPuts(CellRef node) {
   PointerView text;
   if (!readAddressOrText(args[0], text)) return wrongType();
   if (text.get() == nullptr) return refused(signedResult(EOF));
-  return signedResult(std::puts(text.get()));
+  const char* line = text.get();
+  probeString("puts", line);
+  return signedResult(guardMemory("puts", [line] { return std::puts(line); }));
 }
 
 CellRef ioFwrite(CellRef node) {
@@ -313,14 +350,19 @@ CellRef ioFwrite(CellRef node) {
   std::optional<std::size_t> extent = knownExtent(args[0]);
   bool beyondData = !bytes || (extent && *bytes > *extent) || (data.get() == nullptr && *bytes != 0);
   if (stream == 0 || beyondData) return refused(signedResult(0));
-  return signedResult(static_cast<std::int64_t>(std::fwrite(data.get(), itemSize, items, asStream(stream))));
+  const char* from = data.get();
+  std::FILE* s = asStream(stream);
+  return signedResult(static_cast<std::int64_t>(
+      guardMemory("fwrite", [from, itemSize, items, s] { return std::fwrite(from, itemSize, items, s); })));
 }
 
 CellRef ioPerror(CellRef node) {
   Args args(node, 1);
   PointerView message;
   if (!readAddressOrText(args[0], message)) return wrongType();
-  std::perror(message.get());
+  const char* text = message.get();
+  if (text != nullptr) probeString("perror", text);
+  guardMemory("perror", [text] { std::perror(text); });
   return doneResult();
 }
 
@@ -337,15 +379,17 @@ CellRef ioFseek(CellRef node) {
   if (!readInteger(args[2], origin)) return wrongType();
   if (stream == 0) return refused(signedResult(-1));
   long offset32 = static_cast<std::int32_t>(static_cast<std::uint32_t>(offset));
-  return signedResult(std::fseek(asStream(stream), offset32, asInt(origin)));
+  std::FILE* s = asStream(stream);
+  int whence = asInt(origin);
+  return signedResult(guardMemory("fseek", [s, offset32, whence] { return std::fseek(s, offset32, whence); }));
 }
 
 CellRef ioFtell(CellRef node) {
-  return streamToInteger(node, [](std::FILE* s) { return std::ftell(s); });
+  return streamToInteger(node, "ftell", [](std::FILE* s) { return std::ftell(s); });
 }
 
 CellRef ioRewind(CellRef node) {
-  return streamToDone(node, [](std::FILE* s) { std::rewind(s); });
+  return streamToDone(node, "rewind", [](std::FILE* s) { std::rewind(s); });
 }
 
 // A stream position as programs hold it: the 8-byte file offset. The C library's own fpos_t is
@@ -357,11 +401,15 @@ CellRef ioFgetpos(CellRef node) {
   if (!readInteger(args[0], stream)) return wrongType();
   if (!readInteger(args[1], position)) return wrongType();
   if (stream == 0 || position == 0) return refused(signedResult(-1));
-  off_t offset = ::ftello(asStream(stream));
-  if (offset < 0) return signedResult(-1);
-  std::int64_t stored = offset;
-  std::memcpy(asBuffer(position), &stored, sizeof stored);
-  return signedResult(0);
+  std::FILE* s = asStream(stream);
+  char* slot = asBuffer(position);
+  return signedResult(guardMemory("fgetpos", [s, slot] {
+    off_t offset = ::ftello(s);
+    if (offset < 0) return -1;
+    std::int64_t stored = offset;
+    std::memcpy(slot, &stored, sizeof stored);
+    return 0;
+  }));
 }
 
 CellRef ioFsetpos(CellRef node) {
@@ -371,9 +419,13 @@ CellRef ioFsetpos(CellRef node) {
   if (!readInteger(args[0], stream)) return wrongType();
   if (!readInteger(args[1], position)) return wrongType();
   if (stream == 0 || position == 0) return refused(signedResult(-1));
-  std::int64_t stored = 0;
-  std::memcpy(&stored, asBuffer(position), sizeof stored);
-  return signedResult(::fseeko(asStream(stream), static_cast<off_t>(stored), SEEK_SET) == 0 ? 0 : -1);
+  std::FILE* s = asStream(stream);
+  const char* slot = asBuffer(position);
+  return signedResult(guardMemory("fsetpos", [s, slot] {
+    std::int64_t stored = 0;
+    std::memcpy(&stored, slot, sizeof stored);
+    return ::fseeko(s, static_cast<off_t>(stored), SEEK_SET) == 0 ? 0 : -1;
+  }));
 }
 
 // ---- Files by name --------------------------------------------------------------------------

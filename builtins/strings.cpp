@@ -4,6 +4,9 @@
 //   memory:  memchr memcmp memcpy memmove memset bzero malloc calloc realloc free
 // A string argument may be a blob (its payload), a text (its bytes, brackets included) or an
 // integer address; destinations are integer addresses only. Pointers come back as integers.
+// Every touch of the strings and blocks runs under guardMemory, so a wild address ends the run
+// with a "Fault" report. strdup, realloc and free only reach the allocator once the string or the
+// block's size word has been read under the guard: the allocator is never left half-way.
 //
 // Addresses found inside a blob or text (strchr, strrchr, strstr, strpbrk) point into the bytes
 // of an Atom. Such an Atom is kept alive for the rest of the process once an address into it has
@@ -18,6 +21,7 @@
 #include <unordered_set>
 
 #include "builtins/convention.h"
+#include "builtins/fault_guard.h"
 #include "cells/integer.h"
 #include "cells/text.h"
 
@@ -91,34 +95,42 @@ void copyString(char* destination, const char* source) {
 
 // (string, string) -> int, as the C function returns it.
 template <int (*compare)(const char*, const char*)>
-CellRef compareTwo(const CellRef& node) {
+CellRef compareTwo(const CellRef& node, const char* name) {
   Args args(node, 2);
   PointerView a, b;
   if (!readAddressOrText(args[0], a) || !readAddressOrText(args[1], b)) return wrongType();
-  return signedResult(compare(a.get(), b.get()));
+  const char* x = a.get();
+  const char* y = b.get();
+  return signedResult(guardMemory(name, [x, y] { return compare(x, y); }));
 }
 
 // (string, string, n) -> int, as the C function returns it.
 template <int (*compare)(const char*, const char*, std::size_t)>
-CellRef compareTwoBounded(const CellRef& node) {
+CellRef compareTwoBounded(const CellRef& node, const char* name) {
   Args args(node, 3);
   PointerView a, b;
   std::int64_t n = 0;
   if (!readAddressOrText(args[0], a) || !readAddressOrText(args[1], b) || !readInteger(args[2], n)) {
     return wrongType();
   }
-  return signedResult(compare(a.get(), b.get(), byteCount(n)));
+  const char* x = a.get();
+  const char* y = b.get();
+  std::size_t count = byteCount(n);
+  return signedResult(guardMemory(name, [x, y, count] { return compare(x, y, count); }));
 }
 
 // (block, block, n) -> the C function's pointer result, for memcpy and memmove.
 template <void* (*transfer)(void*, const void*, std::size_t)>
-CellRef transferBlock(const CellRef& node) {
+CellRef transferBlock(const CellRef& node, const char* name) {
   Args args(node, 3);
   std::int64_t destination = 0, source = 0, n = 0;
   if (!readInteger(args[0], destination) || !readInteger(args[1], source) || !readInteger(args[2], n)) {
     return wrongType();
   }
-  return addressResult(transfer(machineAddress(destination), machineAddress(source), byteCount(n)));
+  char* to = machineAddress(destination);
+  const char* from = machineAddress(source);
+  std::size_t count = byteCount(n);
+  return addressResult(guardMemory(name, [to, from, count] { return transfer(to, from, count); }));
 }
 
 // The wrappers below give the overloaded or attributed library functions one plain type.
@@ -139,7 +151,8 @@ CellRef strStrlen(CellRef node) {
   Args args(node, 1);
   PointerView s;
   if (!readAddressOrText(args[0], s)) return wrongType();
-  return signedResult(stringLength(s.get()));
+  const char* p = s.get();
+  return signedResult(guardMemory("strlen", [p] { return stringLength(p); }));
 }
 
 CellRef strStrnlen(CellRef node) {
@@ -147,21 +160,25 @@ CellRef strStrnlen(CellRef node) {
   PointerView s;
   std::int64_t n = 0;
   if (!readAddressOrText(args[0], s) || !readInteger(args[1], n)) return wrongType();
-  return signedResult(static_cast<std::int64_t>(strnlen(s.get(), byteCount(n))));
+  const char* p = s.get();
+  std::size_t limit = byteCount(n);
+  return signedResult(static_cast<std::int64_t>(guardMemory("strnlen", [p, limit] { return strnlen(p, limit); })));
 }
 
-CellRef strStrcmp(CellRef node) { return compareTwo<compareStrings>(node); }
-CellRef strStrncmp(CellRef node) { return compareTwoBounded<libraryStrncmp>(node); }
-CellRef strStrcasecmp(CellRef node) { return compareTwo<libraryStrcasecmp>(node); }
-CellRef strStrncasecmp(CellRef node) { return compareTwoBounded<libraryStrncasecmp>(node); }
+CellRef strStrcmp(CellRef node) { return compareTwo<compareStrings>(node, "strcmp"); }
+CellRef strStrncmp(CellRef node) { return compareTwoBounded<libraryStrncmp>(node, "strncmp"); }
+CellRef strStrcasecmp(CellRef node) { return compareTwo<libraryStrcasecmp>(node, "strcasecmp"); }
+CellRef strStrncasecmp(CellRef node) { return compareTwoBounded<libraryStrncasecmp>(node, "strncasecmp"); }
 
 CellRef strStrcpy(CellRef node) {
   Args args(node, 2);
   std::int64_t destination = 0;
   PointerView source;
   if (!readInteger(args[0], destination) || !readAddressOrText(args[1], source)) return wrongType();
-  copyString(machineAddress(destination), source.get());
-  return addressResult(machineAddress(destination));
+  char* to = machineAddress(destination);
+  const char* from = source.get();
+  guardMemory("strcpy", [to, from] { copyString(to, from); });
+  return addressResult(to);
 }
 
 CellRef strStrncpy(CellRef node) {
@@ -170,7 +187,10 @@ CellRef strStrncpy(CellRef node) {
   if (!readInteger(args[0], destination) || !readInteger(args[1], source) || !readInteger(args[2], n)) {
     return wrongType();
   }
-  return addressResult(std::strncpy(machineAddress(destination), machineAddress(source), byteCount(n)));
+  char* to = machineAddress(destination);
+  const char* from = machineAddress(source);
+  std::size_t count = byteCount(n);
+  return addressResult(guardMemory("strncpy", [to, from, count] { return std::strncpy(to, from, count); }));
 }
 
 CellRef strStrcat(CellRef node) {
@@ -178,10 +198,10 @@ CellRef strStrcat(CellRef node) {
   std::int64_t destination = 0;
   PointerView source;
   if (!readInteger(args[0], destination) || !readAddressOrText(args[1], source)) return wrongType();
-  char* end = machineAddress(destination);
-  end += stringLength(end);
-  copyString(end, source.get());
-  return addressResult(machineAddress(destination));
+  char* to = machineAddress(destination);
+  const char* from = source.get();
+  guardMemory("strcat", [to, from] { copyString(to + stringLength(to), from); });
+  return addressResult(to);
 }
 
 CellRef strStrncat(CellRef node) {
@@ -191,7 +211,10 @@ CellRef strStrncat(CellRef node) {
   if (!readInteger(args[0], destination) || !readAddressOrText(args[1], source) || !readInteger(args[2], n)) {
     return wrongType();
   }
-  return addressResult(std::strncat(machineAddress(destination), source.get(), byteCount(n)));
+  char* to = machineAddress(destination);
+  const char* from = source.get();
+  std::size_t count = byteCount(n);
+  return addressResult(guardMemory("strncat", [to, from, count] { return std::strncat(to, from, count); }));
 }
 
 CellRef strStrchr(CellRef node) {
@@ -199,7 +222,9 @@ CellRef strStrchr(CellRef node) {
   SearchedString s;
   std::int64_t c = 0;
   if (!s.read(args[0]) || !readInteger(args[1], c)) return wrongType();
-  return s.found(std::strchr(s.get(), static_cast<int>(c)));
+  const char* p = s.get();
+  auto byte = static_cast<int>(c);
+  return s.found(guardMemory("strchr", [p, byte] { return std::strchr(p, byte); }));
 }
 
 CellRef strStrrchr(CellRef node) {
@@ -207,7 +232,9 @@ CellRef strStrrchr(CellRef node) {
   SearchedString s;
   std::int64_t c = 0;
   if (!s.read(args[0]) || !readInteger(args[1], c)) return wrongType();
-  return s.found(std::strrchr(s.get(), static_cast<int>(c)));
+  const char* p = s.get();
+  auto byte = static_cast<int>(c);
+  return s.found(guardMemory("strrchr", [p, byte] { return std::strrchr(p, byte); }));
 }
 
 CellRef strStrstr(CellRef node) {
@@ -215,7 +242,9 @@ CellRef strStrstr(CellRef node) {
   SearchedString haystack;
   PointerView needle;
   if (!haystack.read(args[0]) || !readAddressOrText(args[1], needle)) return wrongType();
-  return haystack.found(std::strstr(haystack.get(), needle.get()));
+  const char* h = haystack.get();
+  const char* n = needle.get();
+  return haystack.found(guardMemory("strstr", [h, n] { return std::strstr(h, n); }));
 }
 
 CellRef strStrpbrk(CellRef node) {
@@ -223,14 +252,18 @@ CellRef strStrpbrk(CellRef node) {
   SearchedString s;
   PointerView set;
   if (!s.read(args[0]) || !readAddressOrText(args[1], set)) return wrongType();
-  return s.found(std::strpbrk(s.get(), set.get()));
+  const char* p = s.get();
+  const char* bytes = set.get();
+  return s.found(guardMemory("strpbrk", [p, bytes] { return std::strpbrk(p, bytes); }));
 }
 
 CellRef strStrspn(CellRef node) {
   Args args(node, 2);
   PointerView s, set;
   if (!readAddressOrText(args[0], s) || !readAddressOrText(args[1], set)) return wrongType();
-  return signedResult(static_cast<std::int64_t>(std::strspn(s.get(), set.get())));
+  const char* p = s.get();
+  const char* bytes = set.get();
+  return signedResult(static_cast<std::int64_t>(guardMemory("strspn", [p, bytes] { return std::strspn(p, bytes); })));
 }
 
 // strtok keeps its position in this file rather than in the C library, so that continuing (s = 0)
@@ -241,7 +274,9 @@ CellRef strStrtok(CellRef node) {
   PointerView delimiters;
   if (!readInteger(args[0], s) || !readAddressOrText(args[1], delimiters)) return wrongType();
   if (s == 0 && strtokPosition == nullptr) return addressResult(nullptr);
-  return addressResult(strtok_r(machineAddress(s), delimiters.get(), &strtokPosition));
+  char* from = machineAddress(s);
+  const char* bytes = delimiters.get();
+  return addressResult(guardMemory("strtok", [from, bytes] { return strtok_r(from, bytes, &strtokPosition); }));
 }
 
 // The position lives in the program's pointer-sized slot. A null slot, or continuing from a slot
@@ -254,17 +289,30 @@ CellRef strStrtokR(CellRef node) {
     return wrongType();
   }
   auto* position = reinterpret_cast<char**>(machineAddress(slot));
-  if (position == nullptr || (s == 0 && *position == nullptr)) {
+  if (position == nullptr) {
     errno = EINVAL;
     return addressResult(nullptr);
   }
-  return addressResult(strtok_r(machineAddress(s), delimiters.get(), position));
+  // The slot need not be aligned: it is read bytewise.
+  auto continuesFromNothing = [position] {
+    char* current;
+    std::memcpy(&current, position, sizeof current);
+    return current == nullptr;
+  };
+  if (s == 0 && guardMemory("strtok_r", continuesFromNothing)) {
+    errno = EINVAL;
+    return addressResult(nullptr);
+  }
+  char* from = machineAddress(s);
+  const char* bytes = delimiters.get();
+  return addressResult(guardMemory("strtok_r", [from, bytes, position] { return strtok_r(from, bytes, position); }));
 }
 
 CellRef strStrdup(CellRef node) {
   Args args(node, 1);
   PointerView s;
   if (!readAddressOrText(args[0], s)) return wrongType();
+  probeString("strdup", s.get());
   return addressResult(strdup(s.get()));
 }
 
@@ -276,18 +324,24 @@ CellRef strMemchr(CellRef node) {
   if (!readInteger(args[0], block) || !readInteger(args[1], byte) || !readInteger(args[2], n)) {
     return wrongType();
   }
-  return addressResult(std::memchr(machineAddress(block), static_cast<int>(byte), byteCount(n)));
+  const char* from = machineAddress(block);
+  auto value = static_cast<int>(byte);
+  std::size_t count = byteCount(n);
+  return addressResult(guardMemory("memchr", [from, value, count] { return std::memchr(from, value, count); }));
 }
 
 CellRef strMemcmp(CellRef node) {
   Args args(node, 3);
   std::int64_t a = 0, b = 0, n = 0;
   if (!readInteger(args[0], a) || !readInteger(args[1], b) || !readInteger(args[2], n)) return wrongType();
-  return signedResult(std::memcmp(machineAddress(a), machineAddress(b), byteCount(n)));
+  const char* x = machineAddress(a);
+  const char* y = machineAddress(b);
+  std::size_t count = byteCount(n);
+  return signedResult(guardMemory("memcmp", [x, y, count] { return std::memcmp(x, y, count); }));
 }
 
-CellRef strMemcpy(CellRef node) { return transferBlock<libraryMemcpy>(node); }
-CellRef strMemmove(CellRef node) { return transferBlock<libraryMemmove>(node); }
+CellRef strMemcpy(CellRef node) { return transferBlock<libraryMemcpy>(node, "memcpy"); }
+CellRef strMemmove(CellRef node) { return transferBlock<libraryMemmove>(node, "memmove"); }
 
 // memset tests nothing: all three arguments are taken as integers.
 CellRef strMemset(CellRef node) {
@@ -295,14 +349,16 @@ CellRef strMemset(CellRef node) {
   char* destination = machineAddress(readUncheckedInteger(args[0]));
   auto byte = static_cast<int>(readUncheckedInteger(args[1]));
   std::size_t n = byteCount(readUncheckedInteger(args[2]));
-  return addressResult(std::memset(destination, byte, n));
+  return addressResult(guardMemory("memset", [destination, byte, n] { return std::memset(destination, byte, n); }));
 }
 
 CellRef strBzero(CellRef node) {
   Args args(node, 2);
   std::int64_t destination = 0, n = 0;
   if (!readInteger(args[0], destination) || !readInteger(args[1], n) || n < 0) return wrongType();
-  if (n > 0) std::memset(machineAddress(destination), 0, byteCount(n));
+  char* to = machineAddress(destination);
+  std::size_t count = byteCount(n);
+  if (n > 0) guardMemory("bzero", [to, count] { std::memset(to, 0, count); });
   return doneResult();
 }
 
@@ -324,13 +380,16 @@ CellRef strRealloc(CellRef node) {
   Args args(node, 2);
   std::int64_t block = 0, size = 0;
   if (!readInteger(args[0], block) || !readInteger(args[1], size)) return wrongType();
+  probeHeapBlock("realloc", machineAddress(block));
   return addressResult(std::realloc(machineAddress(block), byteCount(size)));
 }
 
 // free tests nothing: its argument is taken as an integer.
 CellRef strFree(CellRef node) {
   Args args(node, 1);
-  std::free(machineAddress(readUncheckedInteger(args[0])));
+  char* block = machineAddress(readUncheckedInteger(args[0]));
+  probeHeapBlock("free", block);
+  std::free(block);
   return doneResult();
 }
 

@@ -7,6 +7,9 @@
 //   abort exit system getenv raise assert
 //   errno strerror eacces ebadf econnaborted efault eintr einval eio emfile enfile enodev enomem
 //   enotsock enxio eopnotsupp eoverflow ewouldblock
+//
+// Every read or write of a program's time_t, struct tm, buffer or string is guarded, so a wild
+// address ends the run with a "Fault" report.
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -16,6 +19,7 @@
 #include <ctime>
 
 #include "builtins/convention.h"
+#include "builtins/fault_guard.h"
 #include "support/assert.h"
 
 namespace vorn::builtins {
@@ -28,15 +32,19 @@ void* machineAddress(std::int64_t address) {
 
 // Program memory need not be aligned for the type, so it is copied bytewise.
 template <typename T>
-T loadFrom(std::int64_t address) {
-  T value;
-  std::memcpy(&value, machineAddress(address), sizeof value);
-  return value;
+T loadFrom(const char* builtin, std::int64_t address) {
+  const void* from = machineAddress(address);
+  return guardMemory(builtin, [from] {
+    T value;
+    std::memcpy(&value, from, sizeof value);
+    return value;
+  });
 }
 
 template <typename T>
-void storeAt(std::int64_t address, const T& value) {
-  std::memcpy(machineAddress(address), &value, sizeof value);
+void storeAt(const char* builtin, std::int64_t address, T value) {
+  void* to = machineAddress(address);
+  guardMemory(builtin, [to, value] { std::memcpy(to, &value, sizeof value); });
 }
 
 // ---- The program's struct tm ----------------------------------------------------------------
@@ -47,9 +55,13 @@ void storeAt(std::int64_t address, const T& value) {
 // them, back again; nothing past the program's 36 bytes is read or written.
 constexpr std::size_t kTmFields = 9;
 
-std::tm copyInTm(std::int64_t address) {
-  std::int32_t fields[kTmFields];
-  std::memcpy(fields, machineAddress(address), sizeof fields);
+struct TmFields {
+  std::int32_t values[kTmFields];
+};
+
+std::tm copyInTm(const char* builtin, std::int64_t address) {
+  const TmFields stored = loadFrom<TmFields>(builtin, address);
+  const std::int32_t* fields = stored.values;
   std::tm full{};
   full.tm_sec = fields[0];
   full.tm_min = fields[1];
@@ -63,11 +75,10 @@ std::tm copyInTm(std::int64_t address) {
   return full;
 }
 
-void copyOutTm(const std::tm& full, std::int64_t address) {
-  const std::int32_t fields[kTmFields] = {full.tm_sec,  full.tm_min,  full.tm_hour,
-                                          full.tm_mday, full.tm_mon,  full.tm_year,
-                                          full.tm_wday, full.tm_yday, full.tm_isdst};
-  std::memcpy(machineAddress(address), fields, sizeof fields);
+void copyOutTm(const char* builtin, const std::tm& full, std::int64_t address) {
+  const TmFields fields = {{full.tm_sec, full.tm_min, full.tm_hour, full.tm_mday, full.tm_mon,
+                            full.tm_year, full.tm_wday, full.tm_yday, full.tm_isdst}};
+  storeAt(builtin, address, fields);
 }
 
 // The C library dereferences these pointers unconditionally. A null address is the common
@@ -80,12 +91,12 @@ bool refuseNull(std::int64_t address) {
 }
 
 // Calls a function of a time_t held at a program address and returns the address it gives.
-CellRef fromTimeSlot(const CellRef& node, std::tm* (*convert)(const std::time_t*)) {
+CellRef fromTimeSlot(const CellRef& node, const char* builtin, std::tm* (*convert)(const std::time_t*)) {
   Args args(node, 1);
   std::int64_t slot = 0;
   if (!readInteger(args[0], slot)) return wrongType();
   if (refuseNull(slot)) return addressResult(nullptr);
-  auto when = loadFrom<std::time_t>(slot);
+  auto when = loadFrom<std::time_t>(builtin, slot);
   return addressResult(convert(&when));
 }
 
@@ -106,7 +117,7 @@ CellRef sysTime(CellRef node) {
   std::int64_t slot = 0;
   if (!readInteger(args[0], slot)) return wrongType();
   std::time_t now = std::time(nullptr);
-  if (slot != 0) storeAt(slot, now);
+  if (slot != 0) storeAt("time", slot, now);
   return signedResult(now);
 }
 
@@ -117,16 +128,16 @@ CellRef sysCtime(CellRef node) {
   std::int64_t slot = 0;
   if (!readInteger(args[0], slot)) return wrongType();
   if (refuseNull(slot)) return addressResult(nullptr);
-  auto when = loadFrom<std::time_t>(slot);
+  auto when = loadFrom<std::time_t>("ctime", slot);
   return addressResult(std::ctime(&when));
 }
 
 CellRef sysGmtime(CellRef node) {
-  return fromTimeSlot(node, [](const std::time_t* t) { return std::gmtime(t); });
+  return fromTimeSlot(node, "gmtime", [](const std::time_t* t) { return std::gmtime(t); });
 }
 
 CellRef sysLocaltime(CellRef node) {
-  return fromTimeSlot(node, [](const std::time_t* t) { return std::localtime(t); });
+  return fromTimeSlot(node, "localtime", [](const std::time_t* t) { return std::localtime(t); });
 }
 
 CellRef sysAsctime(CellRef node) {
@@ -134,7 +145,7 @@ CellRef sysAsctime(CellRef node) {
   std::int64_t address = 0;
   if (!readInteger(args[0], address)) return wrongType();
   if (refuseNull(address)) return addressResult(nullptr);
-  std::tm full = copyInTm(address);
+  std::tm full = copyInTm("asctime", address);
   return addressResult(std::asctime(&full));
 }
 
@@ -144,9 +155,9 @@ CellRef sysMktime(CellRef node) {
   std::int64_t address = 0;
   if (!readInteger(args[0], address)) return wrongType();
   if (refuseNull(address)) return signedResult(-1);
-  std::tm full = copyInTm(address);
+  std::tm full = copyInTm("mktime", address);
   std::time_t when = std::mktime(&full);
-  copyOutTm(full, address);
+  copyOutTm("mktime", full, address);
   return signedResult(when);
 }
 
@@ -173,9 +184,14 @@ CellRef sysStrftime(CellRef node) {
     errno = EINVAL;
     return unsignedResult(0);
   }
-  std::tm full = copyInTm(address);
-  std::size_t written = std::strftime(static_cast<char*>(machineAddress(buffer)),
-                                      static_cast<std::size_t>(size), format.get(), &full);
+  std::tm full = copyInTm("strftime", address);
+  // strftime may set the time zone up (under the library's lock) on the way: the format and the
+  // buffer, taken at its stated size, are touched first instead.
+  auto* room = static_cast<char*>(machineAddress(buffer));
+  auto bytes = static_cast<std::size_t>(size);
+  probeString("strftime", format.get());
+  probeBytes("strftime", room, bytes, true);
+  std::size_t written = std::strftime(room, bytes, format.get(), &full);
   return unsignedResult(written);
 }
 
@@ -210,7 +226,8 @@ CellRef sysGetenv(CellRef node) {
   PointerView name;
   if (!readAddressOrText(args[0], name)) return wrongType();
   if (name.get() == nullptr) return addressResult(nullptr);
-  return addressResult(std::getenv(name.get()));
+  const char* key = name.get();
+  return addressResult(guardMemory("getenv", [key] { return std::getenv(key); }));
 }
 
 // The signal may end the process, so buffered output is written first.

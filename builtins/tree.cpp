@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "builtins/convention.h"
+#include "builtins/fault_guard.h"
 #include "builtins/table.h"
 #include "builtins/tree_forms.h"
 #include "cells/bits.h"
@@ -161,7 +162,11 @@ CellRef treeCopy(CellRef node) {
     case 'o': bytes = numberText(v); break;
     default: return wrongType();
   }
-  std::memcpy(reinterpret_cast<void*>(address), bytes.data(), bytes.size());
+  // The bytes are ready before the program's memory is touched; only the copy is guarded.
+  void* to = reinterpret_cast<void*>(address);
+  const char* from = bytes.data();
+  std::size_t count = bytes.size();
+  guardMemory("copy", [to, from, count] { std::memcpy(to, from, count); });
   return doneResult();
 }
 

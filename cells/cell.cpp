@@ -2,6 +2,7 @@
 #include "cells/cell.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -14,11 +15,24 @@ namespace {
 
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-// Value of one blob length digit; a byte outside the alphabet is an internal error.
-std::size_t digitValue(char c) {
-  std::size_t at = kDigits64.find(c);
-  CORE_ASSERT(at != std::string_view::npos);
-  return at;
+// A blob's header: the number of its base-64 digits and the payload length they state.
+struct BlobHeader {
+  std::size_t digits;
+  std::size_t payload;
+};
+
+// The header of the Atom bytes at `data` (whose first byte is '('), read up to its ')'; nothing
+// when a byte before the ')' is no digit (the terminating zero included) or the stated length is
+// past the limit of any Atom. The same test decides how the bytes are made into an Atom.
+std::optional<BlobHeader> readBlobHeader(const char* data, std::size_t n = SIZE_MAX) {
+  std::size_t length = 0;
+  for (std::size_t i = 1; i < n; ++i) {
+    if (data[i] == ')') return BlobHeader{i - 1, length};
+    std::size_t digit = kDigits64.find(data[i]);
+    if (digit == std::string_view::npos || length > (kExtentLimit >> 6)) return std::nullopt;
+    length = length * 64 + digit;
+  }
+  return std::nullopt;
 }
 
 std::size_t allocationSize(const Cell* c) {
@@ -71,32 +85,20 @@ void freeCell(Cell* c) {
 
 namespace {
 
-// The whole length a blob's header states (header and payload), when the header is well formed;
-// nothing otherwise. A stated payload past the limit of any Atom counts as malformed.
-std::optional<std::size_t> statedBlobLength(const char* bytes, std::size_t n) {
-  std::size_t length = 0;
-  for (std::size_t i = 1; i < n; ++i) {
-    if (bytes[i] == ')') return i + 1 + length;
-    std::size_t digit = kDigits64.find(bytes[i]);
-    if (digit == std::string_view::npos || length > (kExtentLimit >> 6)) return std::nullopt;
-    length = length * 64 + digit;
-  }
-  return std::nullopt;
-}
-
 // How many of the bytes the Atom will be read as holding: the length atomBytesOf reports for
-// them. Reals are always nine bytes and most other Atoms end at their first zero byte, so bytes
-// from data can say more or less than they are. The Atom is made exactly this long (cut, or
-// padded with zero bytes), so that reading it never runs past its block and freeing it returns
-// the block to the size class it came from.
+// them. Reals are always nine bytes, a blob is as long as its header says, and most other Atoms
+// end at their first zero byte (a '(' whose header is malformed among them), so bytes from data
+// can say more or less than they are. The Atom is made exactly this long (cut, or padded with
+// zero bytes), so that reading it never runs past its block and freeing it returns the block to
+// the size class it came from.
 std::size_t readLength(const char* bytes, std::size_t n) {
   if (n == 0) return 0;
   auto first = static_cast<unsigned char>(bytes[0]);
   if (first == ' ') return 9;
   if (isDigit(first) || first == '[') return n < kExtentLimit ? n : strnlen(bytes, n);
   if (first == '(') {
-    if (std::optional<std::size_t> stated = statedBlobLength(bytes, n)) return *stated;
-    return n;
+    std::optional<BlobHeader> header = readBlobHeader(bytes, n);
+    if (header) return 1 + header->digits + 1 + header->payload;
   }
   return strnlen(bytes, n);
 }
@@ -128,18 +130,21 @@ Cell* makePairCell(Cell* left, Cell* right) {
   return reinterpret_cast<Cell*>(p);
 }
 
+bool isBlobCell(const Cell* c) {
+  return isAtomCell(c) && firstByteOf(c) == '(' && readBlobHeader(atomData(c)).has_value();
+}
+
 std::size_t blobPayloadLength(const Cell* blob) {
-  const char* p = atomData(blob) + 1;
-  std::size_t length = 0;
-  for (; *p != ')'; ++p) length = length * 64 + digitValue(*p);
-  return length;
+  std::optional<BlobHeader> header = readBlobHeader(atomData(blob));
+  CORE_ASSERT(header.has_value());
+  return header->payload;
 }
 
 std::string_view blobPayload(const Cell* blob) {
   const char* data = atomData(blob);
-  const char* close = std::strchr(data, ')');
-  CORE_ASSERT(close != nullptr);
-  return {close + 1, blobPayloadLength(blob)};
+  std::optional<BlobHeader> header = readBlobHeader(data);
+  CORE_ASSERT(header.has_value());
+  return {data + 1 + header->digits + 1, header->payload};
 }
 
 std::size_t atomSizeOf(const Cell* c) {
@@ -151,7 +156,7 @@ std::size_t atomSizeOf(const Cell* c) {
     std::uint64_t extent = extentField(c);
     if (extent != 0) return extent;
   } else if (first == '(') {
-    return blobPayloadLength(c);
+    if (std::optional<BlobHeader> header = readBlobHeader(data)) return header->payload;
   }
   return std::strlen(data);
 }
@@ -169,10 +174,8 @@ std::string_view atomBytesOf(const Cell* c) {
     return {data, n};
   }
   if (first == '(') {
-    const char* close = std::strchr(data, ')');
-    CORE_ASSERT(close != nullptr);
-    std::size_t digits = static_cast<std::size_t>(close - data) - 1;
-    return {data, 1 + digits + 1 + blobPayloadLength(c)};
+    std::optional<BlobHeader> header = readBlobHeader(data);
+    if (header) return {data, 1 + header->digits + 1 + header->payload};
   }
   return {data, std::strlen(data)};
 }

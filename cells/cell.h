@@ -229,7 +229,12 @@ CellRef nest4(CellRef a, CellRef b, CellRef c, CellRef d);
 
 // The blob Atom "(" + base-64 length + ")" + payload.
 CellRef makeBlob(std::string_view payload);
-// The payload length written in a blob's prefix (the Atom must start with '(').
+// Whether the Cell is a blob: an Atom whose first byte is '(' and whose header is well formed
+// (base-64 digits up to a ')', stating a length an Atom can have). Bytes from data can start
+// with '(' and still be no blob; such an Atom is made and read to its first zero byte, as a name
+// is, and is of kind 'w'.
+bool isBlobCell(const Cell* c);
+// The payload length written in a blob's prefix (the Cell must be a blob).
 std::size_t blobPayloadLength(const Cell* blob);
 // The payload bytes of a blob Atom.
 std::string_view blobPayload(const Cell* blob);

@@ -319,7 +319,7 @@ char valueKind(const Cell* value) {
   if (isAtomCell(c)) {
     unsigned char first = firstByteOf(c);
     if (first == ' ') return 'e';
-    if (first == '(') return 'a';
+    if (first == '(') return isBlobCell(c) ? 'a' : 'w';
     if (isTextClass(c)) return 'u';
     if (isDecimalAtom(c)) return startsWithTwoZeros(atomBytesOf(c)) ? 'o' : 'i';
     return 'w';

@@ -1,5 +1,5 @@
 // main(): hands the command line to the process entry on the large-stack thread and flushes
-// every stream before the process ends.
+// every stream there before the process ends.
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,7 +19,13 @@ int main(int argc, char** argv) {
 #ifdef VORN_COUNT_STEPS
   std::atexit(printMachineSteps);
 #endif
-  int status = vorn::driver::runOnLargeStack([&] { return vorn::driver::vornMain(argc, argv); });
-  std::fflush(nullptr);
-  return status;
+  return vorn::driver::runOnLargeStack([&] {
+    int status = vorn::driver::vornMain(argc, argv);
+    // On the interpreter's own thread: a builtin that faulted inside a stdio call (a wild buffer
+    // given to fwrite, say) leaves that stream's lock held by this thread. The lock is recursive,
+    // so flushing here goes through, where another thread would wait for it for ever. The exit
+    // that follows flushes again without waiting on any stream's lock.
+    std::fflush(nullptr);
+    return status;
+  });
 }

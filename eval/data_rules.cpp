@@ -166,6 +166,8 @@ CellRef applyText(Cell* text, const CellRef& argument) {
 
 CellRef applyBlob(Cell* blob) {
   const Combinators& c = combinators();
+  // Bytes that only start like a blob (its header is malformed) are no data to take apart.
+  if (!cells::isBlobCell(blob)) return c.Z;
   std::string_view payload = cells::blobPayload(blob);
   if (payload.empty()) return c.Z;
   if (payload.size() == 1) return byteTree(static_cast<unsigned char>(payload[0]));

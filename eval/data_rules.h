@@ -17,7 +17,8 @@ CellRef applyNumber(Cell* number, const CellRef& argument);
 // t a: the empty text gives (a (X J)) K; a G-Atom argument gives (V init last); otherwise
 // (a (X J)) L with L the list form of the text.
 CellRef applyText(Cell* text, const CellRef& argument);
-// A blob of p bytes: Z for none, the byte tree of one byte, else (V first-half rest).
+// A blob of p bytes: Z for none, the byte tree of one byte, else (V first-half rest). An Atom
+// that only starts like a blob (its header is malformed) gives Z as well.
 CellRef applyBlob(Cell* blob);
 // r a: (q a), q being the bit tree of the real's 64-bit pattern.
 CellRef applyReal(Cell* real, const CellRef& argument);

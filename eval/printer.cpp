@@ -180,7 +180,7 @@ class Printer {
     unsigned char b = cells::firstByteOf(c);
     if (b == 0 || b == ')' || b == ']') return "()";
     if (b == ' ') return realSource(c);
-    if (b == '(') return blobSource(c);
+    if (b == '(') return cells::isBlobCell(c) ? blobSource(c) : "()";
     return std::string(cells::atomBytesOf(c));
   }
 
@@ -234,8 +234,10 @@ class Printer {
         p.second = l.second;
         break;
       case Join::Group:
-        insert(start, '(');
+        // Recorded space first: when L is empty both land at one position, where the later
+        // record comes first, and the parenthesis must open before the space.
         insert(leftEnd, ' ');
+        insert(start, '(');
         out_ += ')';
         p.length = l.length + r.length + 3;
         p.second = l.length != 0 ? l.first : ' ';

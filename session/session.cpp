@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "builtins/fault_guard.h"
 #include "cells/integer.h"
 #include "check/checker.h"
 #include "eval/printer.h"
@@ -33,13 +34,24 @@ bool isCycle(const CellRef& result) { return !cells::isPair(result) && cells::fi
 
 RunOutcome failed(ErrorReport report) { return RunOutcome{std::move(report), CellRef()}; }
 
+// A builtin was given an address it could not read or write; the run ends there.
+ErrorReport faultReport(const char* builtin) {
+  return support::makeReport(
+      "Fault", "The builtin could not read or write memory at an address the program gave it.", builtin);
+}
+
 }  // namespace
 
 RunOutcome runProgram(char** argv) {
   ErrorReport checked = check::checkProgram();
   if (!checked.ok()) return failed(std::move(checked));
   CellRef argument = cells::makeInteger(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(argv)));
-  CellRef result = eval::evaluate(cells::makePair(entryExpression(), std::move(argument)));
+  CellRef result;
+  try {
+    result = eval::evaluate(cells::makePair(entryExpression(), std::move(argument)));
+  } catch (const builtins::MemoryFault& fault) {
+    return failed(faultReport(fault.builtin));
+  }
   if (isCycle(result)) {
     std::string name(cells::atomBytes(result).substr(1));
     return failed(support::makeReport("Cycle", "Cycle detected on function [" + name + "].", name));

@@ -1,6 +1,6 @@
 // One program's life in this process: the tables started afresh, the program text loaded and
 // checked, its entry evaluated on the argument vector's address, and the result accepted as an
-// integer or explained in a report ("Cycle", "Range"). The process entry and an interactive
+// integer or explained in a report ("Cycle", "Range", "Fault"). The process entry and an interactive
 // session both build on these steps.
 #pragma once
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cells/allocator.h"
+#include "cells/integer.h"
 
 namespace vorn::cells {
 namespace {
@@ -87,6 +88,44 @@ TEST(Cell, AtomsAreMadeAsLongAsTheyRead) {
     EXPECT_EQ(atomBytes(atom), c.reads) << c.bytes;
   }
   // Many rounds of making and freeing such Atoms among ordinary ones: no block is handed out twice.
+  std::vector<CellRef> kept;
+  for (int round = 0; round < 1000; ++round) {
+    for (const Case& c : cases) CellRef dropped{std::string_view(c.bytes)};
+    kept.emplace_back(std::string_view("abcdefghijklmnopqrstuvwxyz").substr(0, 1 + round % 26));
+  }
+  for (int round = 0; round < 1000; ++round) {
+    EXPECT_EQ(atomBytes(kept[round]), std::string_view("abcdefghijklmnopqrstuvwxyz").substr(0, 1 + round % 26));
+  }
+}
+
+// Bytes from data that start with '(' but whose header is malformed (a byte that is no base-64
+// digit, no closing ')', a stated length past any Atom's) make no blob: the Atom is made and read
+// to its first zero byte, as a name is, and never trips an assertion on the way.
+TEST(Cell, AMalformedBlobHeaderMakesNoBlob) {
+  struct Case {
+    std::string bytes;
+    std::string reads;
+  };
+  const Case cases[] = {
+      {"(", "("},
+      {"(!)", "(!)"},
+      {"(ab", "(ab"},
+      {std::string("(a\0b)xy", 7), "(a"},
+      {"(~~~~~~)x", "(~~~~~~)x"},
+      {"(b!)xy", "(b!)xy"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reads);
+    CellRef atom(std::string_view(c.bytes));
+    EXPECT_FALSE(isBlobCell(atom.get()));
+    EXPECT_EQ(valueKind(atom.get()), 'w');  // so every builtin given it answers Z
+    EXPECT_EQ(atomBytes(atom), c.reads);
+    EXPECT_EQ(atomSize(atom), c.reads.size());
+  }
+  EXPECT_TRUE(isBlobCell(makeBlob("xy").get()));
+  EXPECT_TRUE(isBlobCell(CellRef("()").get()));
+  EXPECT_FALSE(isBlobCell(CellRef("[()]").get()));
+  // Made and freed among ordinary Atoms, round after round: each goes back to its own size class.
   std::vector<CellRef> kept;
   for (int round = 0; round < 1000; ++round) {
     for (const Case& c : cases) CellRef dropped{std::string_view(c.bytes)};
@@ -195,8 +234,9 @@ TEST(CellDeath, ArityOutOfRangeIsAnAssertion) {
   EXPECT_DEATH(setExtent(a.get(), kExtentLimit), "ASSERTION FAILED:b:");
 }
 
-TEST(CellDeath, BadBlobDigitIsAnAssertion) {
-  EXPECT_DEATH(atomSize(CellRef("(!)")), "ASSERTION FAILED:b:");
+// Only code that has not asked isBlobCell first can ask a non-blob for its payload.
+TEST(CellDeath, ThePayloadOfANonBlobIsAnAssertion) {
+  EXPECT_DEATH(blobPayloadLength(CellRef("(!)").get()), "ASSERTION FAILED:b:");
 }
 
 }  // namespace

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "check/intern.h"
 #include "check/layout.h"
@@ -161,7 +165,9 @@ class CheckedProgram : public ::testing::Test {
     session::startUp();
     clearInternSet();
   }
-  void TearDown() override { clearInternSet(); }
+  void TearDown() override {
+    clearInternSet();
+  }
 
   static support::ErrorReport check(std::string_view program) {
     support::ErrorReport loaded = front::loadProgram(program);

@@ -55,7 +55,31 @@ TEST(Printer, ValueFormHidesWhatCannotBeShown) {
     EXPECT_EQ(showValue(c), "()");
   }
   EXPECT_EQ(showValue(app(A(")loop"), A("1"))), "(() 1)");
+  // An Atom that only starts like a blob shows as "()" in both forms.
+  EXPECT_EQ(showValue(A("(!)x")), "()");
+  EXPECT_EQ(showSource(A("(!)x")), "()");
+  EXPECT_EQ(showSource(app(A("lisp"), A("(ab"))), "(lisp ())");
   EXPECT_EQ(showValue(A("[]")), "");
+}
+
+// The empty text shows as nothing; the general join still puts the space after the parenthesis.
+TEST(Printer, AnEmptyLeftPartGetsTheGeneralJoin) {
+  struct Case {
+    CellRef term;
+    const char* value;
+  };
+  const Case cases[] = {
+      {app(A("[]"), A("[a]")), "( 97)"},
+      {app(A("[]"), A("[]")), "( )"},
+      {app(app(A("[]"), A("[a]")), A("[b]")), "( 97 98)"},
+      {app(A("x"), app(A("[]"), A("[a]"))), "(x ( 97))"},
+      {app(app(A("[]"), A("[]")), A("[a]")), "(  97)"},
+      {app(app(A("x"), A("[]")), A("[a]")), "(x  97)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(showValue(c.term), c.value);
+  }
 }
 
 TEST(Printer, ValueFormOfTextIsDecimalCodes) {

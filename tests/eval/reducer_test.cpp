@@ -153,6 +153,11 @@ TEST_F(ReducerTest, BlobsAndRealsAppliedAsFunctions) {
   EXPECT_EQ(cells::atomBytes(cells::right(halves)), "(a)c");
   CellRef empty = cells::makePair(cells::makeBlob(""), CellRef("K"));
   EXPECT_EQ(cells::atomBytes(rewritten(empty)), "Z");
+  // Bytes that only start like a blob are no data to take apart, and no internal error either.
+  for (const char* malformed : {"(", "(!)x", "(ab"}) {
+    SCOPED_TRACE(malformed);
+    EXPECT_EQ(cells::atomBytes(rewritten(cells::makePair(CellRef(malformed), CellRef("K")))), "Z");
+  }
   CellRef one = cells::makePair(cells::makeBlob("\x01"), CellRef("K"));
   EXPECT_EQ(showSource(rewritten(one)),
             "(V (J JIH JHH) (J JHH JHH))");

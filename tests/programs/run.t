@@ -171,3 +171,16 @@ cp "$VORN_SOURCE_DIR/examples/primes.vn" program.vn
 --- program
 --- status
 35
+=== a text pair whose left part is empty shows with the general join, the space inside the parenthesis
+--- program
+x\[][a]
+--- end
+--- status
+128
+--- stderr
+<ESC>[mError.
+ Type: Range
+ Name: ( 97)
+The program must return an integer. Instead we encountered:
+( 97)
+\/

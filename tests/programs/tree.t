@@ -220,10 +220,16 @@ main,
 main\argv\b{init [abc]}c{cork 0 [x] b}((look 0 b = 97) & (look 0 c = 120)) 1 0
 --- status
 1
-=== cork on a text
+=== cork on a text puts a code-map name in as its byte and any other text as one group
 --- program
 main,
-main\argv\(cork 1 [x] [abc] = [axc]) 1 0
+main\argv\((cork 1 (rght [x]) [abc] = [axc]) & (cork 1 [x] [abc] = [a[x]c])) 1 0
+--- status
+1
+=== cork puts back what look takes out, so the text is the same again
+--- program
+main,
+main\argv\t{[a[bc]d]}((cork 1 (look 1 t) t = t) & (cork 0 (look 0 t) t = t) & (cork 01 (look 01 t) t = t)) 1 0
 --- status
 1
 === cork sets a bit of a number
@@ -250,3 +256,10 @@ main,
 main\argv\lord (lots 6)
 --- status
 6
+=== a text whose opening bracket the program overwrote with ( is no blob: builtins give Z, lisp shows ()
+--- program
+main,
+main\argv\t{[ab!]}seq (setx (strchr t 91) 40) (((lisp (rank t) = [Z]) & (lisp (look 0 t) = [Z]) & (lisp (init t) = [Z]) & (lisp (t+t) = [Z]) & (lisp t = [()])) 1 0),
+seq\a\b\b
+--- status
+1
