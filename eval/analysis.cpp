@@ -9,6 +9,7 @@
 
 #include "eval/resolution.h"
 #include "cells/walk.h"
+#include "front/names.h"
 #include "program/tables.h"
 
 namespace vorn::eval {
@@ -33,10 +34,7 @@ constexpr int kStuckArity = -51;  // this value and below are never decremented
 // The arguments of a lambda head (\ c body a) and of a binding head ({ c e body).
 constexpr int kBinderArity = 3;
 
-constexpr std::string_view kOperatorNameBytes = "{,}~!@#$%^&*<>-|+/=\\.`'\":;?";
-
 bool isLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
-bool isIdentifierByte(unsigned char c) { return c == '_' || isLower(c); }
 
 // Number of leading lambdas of a definition, stopping at the unknown value.
 int binderCount(const Cell* definition) {
@@ -134,20 +132,7 @@ void analysePair(Cell* pair) {
 
 }  // namespace
 
-bool isNameAtom(const Cell* atom) {
-  std::string_view s = atomBytesOf(atom);
-  if (s.empty()) return false;
-  auto first = static_cast<unsigned char>(s[0]);
-  if (isIdentifierByte(first)) {
-    for (char c : s) {
-      if (!isIdentifierByte(static_cast<unsigned char>(c))) return false;
-    }
-    return true;
-  }
-  if (s.size() != 1) return false;
-  return (first >= 1 && first <= 31) || (first >= 'A' && first <= 'Z') || first >= 127 ||
-         kOperatorNameBytes.find(static_cast<char>(first)) != std::string_view::npos;
-}
+bool isNameAtom(const Cell* atom) { return front::isStoredName(atomBytesOf(atom)); }
 
 void analyseFresh(Cell* term) {
   if (isAtomCell(term)) return analyseAtom(term);

@@ -13,6 +13,7 @@
 
 #include "cells/real.h"
 #include "cells/text.h"
+#include "front/names.h"
 
 namespace vorn::eval {
 
@@ -28,8 +29,6 @@ ByteClass classOf(unsigned char c) {
   if (c >= '0' && c <= '9') return ByteClass::Digit;
   return ByteClass::Other;
 }
-
-constexpr std::string_view kOperatorNameBytes = "{,}~!@#$%^&*<>-|+/=\\.`'\":;?";
 
 // What the joins need to know about a printed piece.
 struct Piece {
@@ -70,8 +69,7 @@ Piece describe(std::string_view text) {
 bool isOpenGroup(const Piece& p) { return p.first == '(' && p.second != ')'; }
 
 bool isTightByte(unsigned char c) {
-  return c < 32 || c > 126 || (c >= 'A' && c <= 'Z') ||
-         kOperatorNameBytes.find(static_cast<char>(c)) != std::string_view::npos;
+  return c < 32 || c > 126 || (c >= 'A' && c <= 'Z') || front::isNameOperator(static_cast<char>(c));
 }
 
 enum class Join { Reopen, Glue, Group };

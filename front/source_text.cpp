@@ -1,4 +1,4 @@
-// Character classes, normalisation, names, bracket matching and the bracket validator.
+// Character classes, normalisation, bracket matching and the bracket validator.
 #include "front/source_text.h"
 
 #include "cells/cell.h"
@@ -172,7 +172,7 @@ std::int64_t scanRound(std::string_view text, std::int64_t i, int step) {
 
 }  // namespace
 
-// ---- Normalisation and names ----------------------------------------------------------------
+// ---- Normalisation ----------------------------------------------------------------------------
 
 std::string normalise(std::string_view text) {
   std::int64_t first = 0;
@@ -199,28 +199,6 @@ std::string normalise(std::string_view text) {
     }
   }
   return out;
-}
-
-bool isName(std::string_view text) {
-  if (text.empty()) return false;
-  auto first = static_cast<unsigned char>(text[0]);
-  if (isLowerOrUnderscore(text[0])) {
-    for (char c : text) {
-      if (!isLowerOrUnderscore(c)) return false;
-    }
-    return true;
-  }
-  if (first != '[') {
-    return text.size() == 1 &&
-           ((first >= 1 && first <= 31) || (first >= 'A' && first <= 'Z') || first >= 127);
-  }
-  return text.size() == 3 && text[2] == ']' && kNameOperators.has(text[1]);
-}
-
-std::string canonicalName(std::string_view text) {
-  CORE_ASSERT(isName(text));
-  if (text[0] == '[') return std::string(1, text[1]);
-  return std::string(text);
 }
 
 // ---- Positions and brackets -----------------------------------------------------------------

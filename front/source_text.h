@@ -1,5 +1,4 @@
-// Program text as bytes: the character classes, the white-space normaliser, the global-name
-// rules, bracket matching with the search for separators outside bracket groups, and the bracket
+// Program text as bytes: the character classes, the white-space normaliser, bracket matching with the search for separators outside bracket groups, and the bracket
 // validator with its "Match" and "Comma" failures. Positions are 0-based byte offsets.
 #pragma once
 
@@ -8,6 +7,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "front/names.h"
 
 namespace vorn::front {
 
@@ -39,25 +40,16 @@ inline constexpr CharSet kBlanks{" \n"};
 inline constexpr CharSet kOperatorOrBlank{"\n #%&'*+,-./:;<=>?@\\^|"};
 // The prefix and postfix operators: tilde, exclamation mark, double quote, dollar and backtick.
 inline constexpr CharSet kUnaryOperators{"~!\"$`"};
-// The 27 operator characters a bracketed global name such as "[+]" may hold.
-inline constexpr CharSet kNameOperators{"{,}~!@#$%^&*<>-|+/=\\.`'\":;?"};
 
 inline bool isBlank(char c) { return c == ' ' || c == '\n'; }
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool isLowerOrUnderscore(char c) { return c == '_' || (c >= 'a' && c <= 'z'); }
 
-// ---- Normalisation and names ----------------------------------------------------------------
+// ---- Normalisation ----------------------------------------------------------------------------
 
 // Trims blanks at both ends, drops every run of blanks that touches an operator or the inner side
 // of a bracket, turns every other run into one newline (if it held one) or one space, and inside
 // text literals drops each newline together with the spaces just before it.
 std::string normalise(std::string_view text);
-
-// Global names: runs of '_' and 'a'..'z'; one byte 1..31, 'A'..'Z' or 127..255; or an operator
-// character in square brackets ("[+]").
-bool isName(std::string_view text);
-// The name under which `text` (which must be a name) is stored: "[+]" becomes "+".
-std::string canonicalName(std::string_view text);
 
 // ---- Positions and brackets -----------------------------------------------------------------
 
