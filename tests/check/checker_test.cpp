@@ -27,6 +27,8 @@ class Checker : public ::testing::Test {
   void SetUp() override {
     front::globalTable().clear();
     front::recomputeSet().clear();
+    // The analysis caches where names are defined until the tables are said to have changed.
+    front::noteTablesChanged();
     clearInternSet();
     // The few combinators the desugarings and these tables use.
     define("K", "(\\ a (\\ b a))");
@@ -38,6 +40,7 @@ class Checker : public ::testing::Test {
   }
   void TearDown() override {
     front::globalTable().clear();
+    front::noteTablesChanged();
     clearInternSet();
   }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cells/compare.h"
 #include "term_builder.h"
 #include "tests/support/small_stack.h"
 
