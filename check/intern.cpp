@@ -10,6 +10,7 @@
 #include <functional>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "cells/walk.h"
 
@@ -42,47 +43,38 @@ std::uint32_t pairHash(const Cell* left, const Cell* right) {
 
 // ---- The table ---------------------------------------------------------------------------------
 
-InternSet::Slot* InternSet::findAtom(const Cell* atom, std::uint32_t hash) {
+Cell* InternSet::findAtom(const Cell* atom, std::uint32_t hash) const {
   if (slots_.empty()) return nullptr;
   std::size_t mask = slots_.size() - 1;
   std::string_view bytes = cells::atomBytesOf(atom);
   for (std::size_t i = hash & mask; slots_[i].cell != nullptr; i = (i + 1) & mask) {
-    Slot& slot = slots_[i];
+    const Slot& slot = slots_[i];
     if (slot.hash == hash && cells::isAtomCell(slot.cell) && cells::atomBytesOf(slot.cell) == bytes) {
-      return &slot;
+      return slot.cell;
     }
   }
   return nullptr;
 }
 
-InternSet::Slot* InternSet::findPair(const Cell* left, const Cell* right, std::uint32_t hash) {
+Cell* InternSet::findPair(const Cell* left, const Cell* right, std::uint32_t hash) const {
   if (slots_.empty()) return nullptr;
   std::size_t mask = slots_.size() - 1;
   for (std::size_t i = hash & mask; slots_[i].cell != nullptr; i = (i + 1) & mask) {
-    Slot& slot = slots_[i];
+    const Slot& slot = slots_[i];
     if (slot.hash == hash && !cells::isAtomCell(slot.cell) && cells::leftOf(slot.cell) == left &&
         cells::rightOf(slot.cell) == right) {
-      return &slot;
+      return slot.cell;
     }
   }
   return nullptr;
 }
 
-Cell* InternSet::admit(Slot& slot) {
-  if (!slot.member) {
-    slot.member = true;
-    cells::retain(slot.cell);
-    ++members_;
-  }
-  return slot.cell;
-}
-
 void InternSet::insertNew(Cell* c, std::uint32_t hash) {
-  if ((known_ + 1) * 4 > slots_.size() * 3) grow();
+  reserve(known_ + 1);
   place(Slot{c, hash, true});
-  cells::retain(c);
   ++known_;
-  ++members_;
+  cells::retain(c);
+  members_.push_back(c);
 }
 
 void InternSet::place(const Slot& slot) {
@@ -92,8 +84,12 @@ void InternSet::place(const Slot& slot) {
   slots_[i] = slot;
 }
 
-void InternSet::grow() {
-  std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2, Slot{nullptr, 0, false});
+void InternSet::reserve(std::size_t count) {
+  // At most three quarters full, so that probe runs stay short.
+  std::size_t size = slots_.empty() ? 64 : slots_.size();
+  while (count * 4 > size * 3) size *= 2;
+  if (size == slots_.size()) return;
+  std::vector<Slot> old(size);
   old.swap(slots_);
   for (const Slot& slot : old) {
     if (slot.cell != nullptr) place(slot);
@@ -102,50 +98,83 @@ void InternSet::grow() {
 
 void InternSet::clear() {
   std::vector<Cell*> members;
-  for (Cell* member : *this) members.push_back(member);
+  members.swap(members_);
   // Empty the table before releasing, so that no Cell is freed while the table still names it.
   slots_ = {};
-  known_ = members_ = 0;
+  known_ = 0;
   for (Cell* member : members) cells::release(member);
 }
 
-void InternSet::keepOnly(bool (*keep)(Cell*)) {
-  enum Fate : unsigned char { kDrop, kKnown, kMember };
-  std::unordered_map<const Cell*, Fate> fates;
-  std::vector<Cell*> inside;  // kept Cells whose children are still to be marked
-  for (Cell* member : *this) {
-    if (!keep(member)) continue;
-    fates[member] = kMember;
-    inside.push_back(member);
+InternSet::Slot& InternSet::slotOf(const Cell* known) {
+  std::size_t mask = slots_.size() - 1;
+  std::uint32_t hash = cells::isAtomCell(known) ? atomHash(known)
+                                                : pairHash(cells::leftOf(known), cells::rightOf(known));
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    CORE_ASSERT(slots_[i].cell != nullptr);
+    if (slots_[i].cell == known) return slots_[i];
   }
-  // Everything below a kept member stays known; the walk stops at Cells already marked.
+}
+
+void InternSet::erase(Slot& slot) {
+  // Backward-shift deletion: each later Cell of the probe run that could sit in the hole moves
+  // into it, so that no run is broken and no tombstone is left.
+  std::size_t mask = slots_.size() - 1;
+  std::size_t hole = static_cast<std::size_t>(&slot - slots_.data());
+  for (std::size_t i = (hole + 1) & mask; slots_[i].cell != nullptr; i = (i + 1) & mask) {
+    std::size_t home = slots_[i].hash & mask;
+    // The Cell at i stays when its home lies cyclically in (hole, i].
+    bool stays = hole <= i ? hole < home && home <= i : hole < home || home <= i;
+    if (stays) continue;
+    slots_[hole] = slots_[i];
+    hole = i;
+  }
+  slots_[hole] = Slot{};
+  --known_;
+}
+
+void InternSet::keepOnly(bool (*keep)(Cell*)) {
+  bool everyKnownIsMember = known_ == members_.size();
+  for (Slot& slot : slots_) slot.fate = Fate::kForget;
+  std::vector<Cell*> members, dropped;
+  members.swap(members_);
+  for (Cell* member : members) (keep(member) ? members_ : dropped).push_back(member);
+  // Everything below a kept member stays known. A kept member below another is walked from its
+  // own place in the list; the walk marks the rest and stops at Cells already marked.
+  std::vector<Cell*> inside(members_);
+  std::size_t droppedButKnown = 0;
   while (!inside.empty()) {
     Cell* c = inside.back();
     inside.pop_back();
     if (cells::isAtomCell(c)) continue;
     for (Cell* child : {cells::leftOf(c), cells::rightOf(c)}) {
-      if (fates.emplace(child, kKnown).second) inside.push_back(child);
+      bool kept = keep(child);
+      if (kept && everyKnownIsMember) continue;
+      Slot& slot = slotOf(child);
+      if (slot.fate == Fate::kKnown || (kept && slot.member)) continue;
+      slot.fate = Fate::kKnown;
+      if (slot.member) {
+        slot.member = false;
+        ++droppedButKnown;
+      }
+      inside.push_back(child);
     }
   }
-  std::vector<Cell*> released;
-  std::vector<Slot> old;
-  old.swap(slots_);
-  std::size_t size = 64;
-  while (fates.size() * 4 > size * 3) size *= 2;
-  slots_.assign(size, Slot{nullptr, 0, false});
-  known_ = members_ = 0;
-  for (const Slot& slot : old) {
-    if (slot.cell == nullptr) continue;
-    auto fate = fates.find(slot.cell);
-    if (slot.member && (fate == fates.end() || fate->second != kMember)) released.push_back(slot.cell);
-    if (fate == fates.end()) continue;
-    bool member = fate->second == kMember;
-    place(Slot{slot.cell, slot.hash, member});
-    ++known_;
-    members_ += member ? 1 : 0;
+  // The dropped members outside every kept one are forgotten, and so are the Cells known before
+  // that no kept member holds any more.
+  std::vector<Cell*> forgotten;
+  if (droppedButKnown != dropped.size()) {
+    for (Cell* c : dropped) {
+      if (slotOf(c).fate != Fate::kKnown) forgotten.push_back(c);
+    }
   }
-  // A Cell still known is held by the kept Cell it lies in, so only dropped Cells are freed here.
-  for (Cell* c : released) cells::release(c);
+  if (!everyKnownIsMember) {
+    for (const Slot& slot : slots_) {
+      if (slot.cell != nullptr && !slot.member && slot.fate == Fate::kForget) forgotten.push_back(slot.cell);
+    }
+  }
+  for (Cell* c : forgotten) erase(slotOf(c));
+  // A Cell still known is held by the kept Cell it lies in, so only forgotten Cells are freed here.
+  for (Cell* c : dropped) cells::release(c);
 }
 
 // ---- Interning ---------------------------------------------------------------------------------
@@ -162,13 +191,13 @@ struct InternWalk {
   Cell* open(Cell* x, NoState, cells::Parts<NoState>& parts) {
     if (cells::isAtomCell(x)) {
       std::uint32_t hash = atomHash(x);
-      if (InternSet::Slot* found = set.findAtom(x, hash)) return cells::shared(set.admit(*found));
+      if (Cell* found = set.findAtom(x, hash)) return cells::shared(found);
       set.insertNew(x, hash);
       return cells::shared(x);
     }
     Cell* l = cells::leftOf(x);
     Cell* r = cells::rightOf(x);
-    if (InternSet::Slot* found = set.findPair(l, r, pairHash(l, r))) return cells::shared(set.admit(*found));
+    if (Cell* found = set.findPair(l, r, pairHash(l, r))) return cells::shared(found);
     if (!rebuilt.empty()) {
       auto seen = rebuilt.find(x);
       if (seen != rebuilt.end()) return cells::shared(seen->second);
@@ -188,10 +217,10 @@ struct InternWalk {
       return cells::shared(x);
     }
     Cell* result;
-    if (InternSet::Slot* found = set.findPair(l, r, hash)) {
+    if (Cell* found = set.findPair(l, r, hash)) {
       cells::release(l);
       cells::release(r);
-      result = cells::shared(set.admit(*found));
+      result = cells::shared(found);
     } else {
       result = cells::joined(l, r);
       set.insertNew(result, hash);

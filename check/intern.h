@@ -12,69 +12,59 @@
 namespace vorn::check {
 
 // The canonical Cells. Every member is held by one reference of the set's own. Besides the
-// members the set may know canonical Cells that are no longer members (see keepOnly); they are
-// kept alive by the members they lie inside, and interning still finds them.
+// members the set may know canonical Cells that are no longer members (see keepOnly): they are
+// kept alive by the members they lie inside, and interning still finds them and answers with them
+// without making them members again, as it would answer with the member they lie inside.
 class InternSet {
-  struct Slot {
-    cells::Cell* cell;  // nullptr: a free slot
-    std::uint32_t hash;
-    bool member;
-  };
-
  public:
-  // Visits the members, in no particular order.
-  class Iterator {
-   public:
-    Iterator(const Slot* at, const Slot* end) : at_(at), end_(end) { skip(); }
-    cells::Cell* operator*() const { return at_->cell; }
-    Iterator& operator++() {
-      ++at_;
-      skip();
-      return *this;
-    }
-    bool operator==(const Iterator& other) const { return at_ == other.at_; }
-
-   private:
-    void skip() {
-      while (at_ != end_ && (at_->cell == nullptr || !at_->member)) ++at_;
-    }
-    const Slot* at_;
-    const Slot* end_;
-  };
-
   // The canonical Cell equal to x. x itself, or the Pair of its canonical children, becomes the
   // canonical Cell of its value when there is none yet, so the first Cell interned stays canonical.
   cells::CellRef intern(const cells::CellRef& x);
 
   // Drops every member for which keep is false. A dropped Cell that lies inside a kept member is
   // still known, so that a value equal to the kept member is found whatever Cells it is made of.
+  // keep sees the members in the order they joined.
   void keepOnly(bool (*keep)(cells::Cell*));
 
   // Empties the set, releasing its references.
   void clear();
 
-  std::size_t size() const { return members_; }
-  bool empty() const { return members_ == 0; }
-  Iterator begin() const { return {slots_.data(), slots_.data() + slots_.size()}; }
-  Iterator end() const { return {slots_.data() + slots_.size(), slots_.data() + slots_.size()}; }
+  // The members, in the order they joined.
+  std::size_t size() const { return members_.size(); }
+  bool empty() const { return members_.empty(); }
+  std::vector<cells::Cell*>::const_iterator begin() const { return members_.begin(); }
+  std::vector<cells::Cell*>::const_iterator end() const { return members_.end(); }
 
  private:
   friend struct InternWalk;
 
-  // The slot of the known Cell equal to the Atom, or of the Pair of these two known children;
-  // nullptr when there is none.
-  Slot* findAtom(const cells::Cell* atom, std::uint32_t hash);
-  Slot* findPair(const cells::Cell* left, const cells::Cell* right, std::uint32_t hash);
-  // Makes the slot's Cell a member, if it is not one already; returns the Cell.
-  cells::Cell* admit(Slot& slot);
+  // keepOnly's mark on a known Cell: forget it unless it is a kept member, or keep knowing it.
+  enum class Fate : unsigned char { kForget, kKnown };
+  struct Slot {
+    cells::Cell* cell = nullptr;  // nullptr: a free slot
+    std::uint32_t hash = 0;
+    bool member = false;
+    Fate fate = Fate::kForget;  // keepOnly's mark
+  };
+
+  // The known Cell equal to the Atom, or the known Pair of these two known children; nullptr
+  // when there is none.
+  cells::Cell* findAtom(const cells::Cell* atom, std::uint32_t hash) const;
+  cells::Cell* findPair(const cells::Cell* left, const cells::Cell* right, std::uint32_t hash) const;
+  // The slot of a Cell the set knows.
+  Slot& slotOf(const cells::Cell* known);
   // Adds a Cell equal to nothing the set knows, as a member.
   void insertNew(cells::Cell* c, std::uint32_t hash);
+  // Takes a Cell out of the table.
+  void erase(Slot& slot);
+  // Puts a slot into the table, which has room for it.
   void place(const Slot& slot);
-  void grow();
+  // Makes the table large enough for `count` known Cells, placing the known ones afresh.
+  void reserve(std::size_t count);
 
-  std::vector<Slot> slots_;  // open addressing with linear probing; the size is a power of two
+  std::vector<Slot> slots_;  // every known Cell: open addressing, linear probing, 2^k slots
   std::size_t known_ = 0;
-  std::size_t members_ = 0;
+  std::vector<cells::Cell*> members_;  // each held by one reference of the set's own
 };
 
 // The process-wide set.
