@@ -197,37 +197,46 @@ struct InternWalk {
     }
     Cell* l = cells::leftOf(x);
     Cell* r = cells::rightOf(x);
-    if (Cell* found = set.findPair(l, r, pairHash(l, r))) return cells::shared(found);
+    // A known child is held by the set or by the known Cell it lies in as well as by x, so a
+    // child held by x alone is almost never known: the lookup would fail, and is left to close().
+    // (A known Cell left out of the set and held by x alone is met again at its children.)
+    bool lookedUp = cells::refCount(l) > 1 && cells::refCount(r) > 1;
+    if (lookedUp) {
+      if (Cell* found = set.findPair(l, r, pairHash(l, r))) return cells::shared(found);
+    }
     if (!rebuilt.empty()) {
       auto seen = rebuilt.find(x);
       if (seen != rebuilt.end()) return cells::shared(seen->second);
     }
-    return parts.walk(0, l, {}, r, {});
+    return parts.walk(lookedUp ? kLookedUp : 0, l, {}, r, {});
   }
 
-  Cell* close(Cell* x, NoState, int, Cell** results) {
+  Cell* close(Cell* x, NoState, int tag, Cell** results) {
     Cell* l = results[0];
     Cell* r = results[1];
+    bool own = l == cells::leftOf(x) && r == cells::rightOf(x);
     std::uint32_t hash = pairHash(l, r);
-    if (l == cells::leftOf(x) && r == cells::rightOf(x)) {
-      // open() found no Pair of these children, and none can have joined since.
-      cells::release(l);
-      cells::release(r);
-      set.insertNew(x, hash);
-      return cells::shared(x);
-    }
+    // After a failed lookup in open() no Pair of x's own children can have joined since.
+    Cell* found = own && tag == kLookedUp ? nullptr : set.findPair(l, r, hash);
     Cell* result;
-    if (Cell* found = set.findPair(l, r, hash)) {
+    if (found != nullptr) {
       cells::release(l);
       cells::release(r);
       result = cells::shared(found);
+    } else if (own) {
+      cells::release(l);
+      cells::release(r);
+      set.insertNew(x, hash);
+      result = cells::shared(x);
     } else {
       result = cells::joined(l, r);
       set.insertNew(result, hash);
     }
-    if (cells::refCount(x) > 1) rebuilt.emplace(x, result);
+    if (result != x && cells::refCount(x) > 1) rebuilt.emplace(x, result);
     return result;
   }
+
+  static constexpr int kLookedUp = 1;  // open() looked the Pair up by its own children
 };
 
 CellRef InternSet::intern(const CellRef& x) {

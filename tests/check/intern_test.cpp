@@ -139,6 +139,23 @@ TEST_F(Intern, DroppedCellsInsideAKeptOneStillLeadToIt) {
   EXPECT_NE(intern(fresh).get(), dropped.get());
 }
 
+TEST_F(Intern, AKeptValueHoldingTheOnlyReferenceToADroppedCellIsFoundItself) {
+  // (f (g x)) is held by the kept Pair alone once the set lets go of it; interning the kept Pair,
+  // or a Pair around the dropped one, must neither add it twice nor make it a member again.
+  CellRef kept = intern(term("(keep (f (g x)))"));
+  internSet().keepOnly(keptByHead);
+  cells::Cell* inside = cells::rightOf(kept.get());
+  ASSERT_EQ(refCount(inside), 1u);
+  std::size_t size = internSet().size();
+  EXPECT_EQ(intern(kept).get(), kept.get());
+  EXPECT_EQ(internSet().size(), size);
+  CellRef around = cells::makePair(CellRef::borrow(inside), CellRef("y"));
+  EXPECT_EQ(intern(around).get(), around.get());  // its parts are canonical: it joins itself
+  EXPECT_EQ(internSet().size(), size + 2);        // y and the new Pair
+  internSet().keepOnly(keptByHead);               // every Cell the walk met is known once
+  EXPECT_EQ(intern(term("(keep (f (g x)))")).get(), kept.get());
+}
+
 TEST_F(Intern, ASharedSubtermIsInternedOnce) {
   // Sixty levels of (t t) over an Atom equal to a member but not the member: as a tree it has
   // 2^60 leaves, as Cells sixty-one; every level must be rebuilt, each only once.
