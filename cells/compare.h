@@ -1,5 +1,5 @@
 // The structural order of values: Atoms by their bytes, Atoms before Pairs, Pairs by their left
-// children and then their right ones. Used by cmpr and by the interning set.
+// children and then their right ones. Used by cmpr and by ordered containers of Cells.
 #pragma once
 
 #include "cells/cell.h"

@@ -199,16 +199,7 @@ ErrorReport refuseMoreThanTenParameters(Definitions& definitions, const Definiti
 void shareEqualSubterms(Definitions& definitions) {
   clearInternSet();
   rewriteEveryDefinition(definitions, intern);
-  InternSet& set = internSet();
-  for (auto it = set.begin(); it != set.end();) {
-    if (eval::isValue(*it)) {
-      ++it;
-      continue;
-    }
-    Cell* member = *it;
-    it = set.erase(it);
-    cells::release(member);
-  }
+  internSet().keepOnly(eval::isValue);
 }
 
 // The rules of checkDefinitions, in the order they run; the first refusal ends the check.

@@ -49,59 +49,95 @@ CellRef numberRest(Cell* number) {
   return CellRef(text);
 }
 
-// The elements of a text Atom, from its last to its first, as [start, end] index pairs.
-std::vector<std::pair<std::size_t, std::size_t>> elementsFromEnd(std::string_view bytes) {
-  std::vector<std::pair<std::size_t, std::size_t>> elements;
-  if (bytes.size() < 3) return elements;
-  std::size_t end = bytes.size() - 2;
-  while (end >= 1) {
-    std::size_t start = end;
-    if (bytes[end] == ']') {
-      std::size_t depth = 1, i = end;
-      while (i > 1 && depth != 0) {
-        --i;
-        if (bytes[i] == ']') ++depth;
-        if (bytes[i] == '[') --depth;
-      }
-      // An unbalanced group cannot be an element: its closing byte then stands alone.
-      start = depth == 0 ? i : end;
+constexpr std::size_t kUnbalanced = static_cast<std::size_t>(-1);
+
+// For every "]" of a text's bytes, the index of the "[" that balances it when the text is read
+// back from that "]" (kUnbalanced when none does); other bytes get kUnbalanced. One pass from the
+// end, with the "]" still waiting for their "[" on a stack. Within any span of the text, the
+// group that ends at a "]" starts at this "[" if the span holds it, and is no group otherwise.
+std::vector<std::size_t> groupStarts(std::string_view bytes) {
+  std::vector<std::size_t> starts(bytes.size(), kUnbalanced);
+  std::vector<std::size_t> waiting;
+  for (std::size_t i = bytes.size(); i-- > 0;) {
+    if (bytes[i] == ']') {
+      waiting.push_back(i);
+    } else if (bytes[i] == '[' && !waiting.empty()) {
+      starts[waiting.back()] = i;
+      waiting.pop_back();
     }
-    elements.emplace_back(start, end);
-    if (start == 0) break;
-    end = start - 1;
   }
-  return elements;
+  return starts;
+}
+
+// The start of the element of bytes[first..] that ends at `end`: a balanced group "[...]" is one
+// element; an unbalanced "]" stands alone, as does any other byte.
+std::size_t elementStart(std::string_view bytes, const std::vector<std::size_t>& starts,
+                         std::size_t first, std::size_t end) {
+  if (bytes[end] != ']') return end;
+  std::size_t start = starts[end];
+  return start != kUnbalanced && start >= first ? start : end;
 }
 
 // The list form of a text: K for the empty text, else ((J L(init)) L(last)); a text Pair (a, b)
 // gives ((J L(a)) L(b)). Texts nest inside texts, so the walk runs a small program on a stack
-// of values: a job with a text pushes its list form (or the jobs that make it), and a job without
-// one joins the two values on top as ((J init) last).
+// of values: a job with a text pushes its list form (or the jobs that make it), and a join job
+// joins the two values on top as ((J init) last). A group inside a text Atom is walked as a span
+// of that Atom's bytes rather than copied into an Atom of its own, so a text nested n deep costs
+// time in n, not n squared.
 CellRef listForm(Cell* text) {
   const Combinators& c = combinators();
-  std::vector<CellRef> jobs{CellRef::borrow(text)};
+  struct Groups {
+    CellRef atom;
+    std::vector<std::size_t> starts;
+  };
+  // A job is a join (no cell, no span), a text Cell, or the content span [first, last] of the
+  // Atom groups[atom] (empty when first > last).
+  struct Job {
+    CellRef cell;
+    std::size_t atom = kUnbalanced;
+    std::size_t first = 0, last = 0;
+  };
+  std::vector<Groups> groups;
+  std::vector<Job> jobs;
+  jobs.push_back(Job{CellRef::borrow(text)});
   std::vector<CellRef> values;
+  // K, then each element of the span joined on in order; the jobs go on the stack last first.
+  auto spanJobs = [&](std::size_t atom, std::size_t first, std::size_t last) {
+    values.push_back(c.K);
+    std::string_view bytes = cells::atomBytesOf(groups[atom].atom.get());
+    const std::vector<std::size_t>& starts = groups[atom].starts;
+    for (std::size_t end = last; first <= last && end >= first;) {
+      std::size_t start = elementStart(bytes, starts, first, end);
+      jobs.emplace_back();
+      if (start == end) {
+        jobs.push_back(Job{elementAtom(bytes.substr(start, 1))});
+      } else {
+        jobs.push_back(Job{CellRef(), atom, start + 1, end - 1});
+      }
+      if (start == first) break;
+      end = start - 1;
+    }
+  };
   while (!jobs.empty()) {
-    CellRef job = std::move(jobs.back());
+    Job job = std::move(jobs.back());
     jobs.pop_back();
-    if (job.empty()) {
+    if (job.atom != kUnbalanced) {
+      spanJobs(job.atom, job.first, job.last);
+    } else if (job.cell.empty()) {
       CellRef last = std::move(values.back());
       values.pop_back();
       CellRef init = std::move(values.back());
       values.pop_back();
       values.push_back(makePair(makePair(c.J, std::move(init)), std::move(last)));
-    } else if (cells::isPair(job)) {
+    } else if (cells::isPair(job.cell)) {
       jobs.emplace_back();
-      jobs.push_back(cells::right(job));
-      jobs.push_back(cells::left(job));
-    } else {
-      // K, then each element joined on in order; the jobs go on the stack last element first.
+      jobs.push_back(Job{cells::right(job.cell)});
+      jobs.push_back(Job{cells::left(job.cell)});
+    } else if (std::string_view bytes = cells::atomBytes(job.cell); bytes.size() < 3) {
       values.push_back(c.K);
-      std::string_view bytes = cells::atomBytes(job);
-      for (auto [start, end] : elementsFromEnd(bytes)) {
-        jobs.emplace_back();
-        jobs.push_back(elementAtom(bytes.substr(start, end - start + 1)));
-      }
+    } else {
+      groups.push_back(Groups{job.cell, groupStarts(bytes)});
+      spanJobs(groups.size() - 1, 1, bytes.size() - 2);
     }
   }
   return std::move(values.back());
@@ -136,9 +172,19 @@ TextSplit splitLastElement(Cell* text) {
     return {CellRef::borrow(cells::leftOf(text)), CellRef::borrow(cells::rightOf(text))};
   }
   std::string_view bytes = cells::atomBytesOf(text);
-  auto elements = elementsFromEnd(bytes);
-  CORE_ASSERT(!elements.empty());
-  auto [start, end] = elements.front();
+  CORE_ASSERT(bytes.size() >= 3);
+  // The last element: a group found by reading back from its "]" to the "[" that balances it.
+  std::size_t end = bytes.size() - 2, start = end;
+  if (bytes[end] == ']') {
+    std::size_t depth = 1, i = end;
+    while (i > 1 && depth != 0) {
+      --i;
+      if (bytes[i] == ']') ++depth;
+      if (bytes[i] == '[') --depth;
+    }
+    // An unbalanced group cannot be an element: its closing byte then stands alone.
+    start = depth == 0 ? i : end;
+  }
   std::string init(bytes.substr(0, start));
   init += ']';
   return {CellRef(init), elementAtom(bytes.substr(start, end - start + 1))};

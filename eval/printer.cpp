@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <string_view>
 #include <vector>
 
@@ -139,7 +140,9 @@ class Printer {
       std::size_t start = 0, leftEnd = 0;
       Piece left;
     };
-    std::vector<Frame> work{Frame(root)};
+    // A deque: a list a million levels deep keeps that many frames, and a vector would copy
+    // them all each time it grew.
+    std::deque<Frame> work{Frame(root)};
     Piece last;
     while (!work.empty()) {
       std::size_t top = work.size() - 1;

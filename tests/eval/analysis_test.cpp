@@ -160,8 +160,8 @@ TEST_F(AnalysisTest, ListFormsOfDeepTexts) {
     if (depth != kDepth || showSource(CellRef::borrow(const_cast<Cell*>(list))) != lastPiece) f |= 2;
     CellRef listed = applyText(rightText.get(), argument);
     if (descend(cells::rightOf(listed.get()), right).first != kDepth + pieceSteps) f |= 4;
-    // A text literal nested ten thousand deep lists as ((J K) ((J K) ... K)).
-    constexpr std::size_t kNesting = 10000;
+    // A text literal nested a million deep lists as ((J K) ((J K) ... K)).
+    constexpr std::size_t kNesting = kDepth;
     CellRef nested(std::string(kNesting, '[') + std::string(kNesting, ']'));
     CellRef nestedList = applyText(nested.get(), argument);
     auto [steps, bottom] = descend(cells::rightOf(nestedList.get()), right);
@@ -169,6 +169,56 @@ TEST_F(AnalysisTest, ListFormsOfDeepTexts) {
     return f;
   });
   EXPECT_EQ(failures, 0);
+}
+
+// The list form by the element rule read literally: the elements found by reading back from the
+// end, a group copied into a text Atom of its own and listed as such.
+CellRef literalListForm(std::string_view bytes) {
+  CellRef list("K");
+  if (bytes.size() < 3) return list;
+  std::vector<std::string_view> lastFirst;
+  for (std::size_t end = bytes.size() - 2;;) {
+    std::size_t start = end;
+    if (bytes[end] == ']') {
+      std::size_t depth = 1, i = end;
+      while (i > 1 && depth != 0) {
+        --i;
+        depth += bytes[i] == ']' ? 1 : bytes[i] == '[' ? -1 : 0;
+      }
+      if (depth == 0) start = i;
+    }
+    lastFirst.push_back(bytes.substr(start, end - start + 1));
+    if (start == 1) break;
+    end = start - 1;
+  }
+  for (auto element = lastFirst.rbegin(); element != lastFirst.rend(); ++element) {
+    CellRef atom = elementAtom(*element);
+    list = cells::makePair(cells::makePair(CellRef("J"), list), literalListForm(cells::atomBytes(atom)));
+  }
+  return list;
+}
+
+TEST_F(AnalysisTest, ListFormsFollowTheElementRuleOnUnbalancedTexts) {
+  // Texts of brackets and a few bytes, balanced or not (builtins can make unbalanced text Atoms):
+  // every one lists as the element rule says.
+  std::uint32_t x = 2463534242u;
+  const char alphabet[] = "[[]]ab\nc";
+  CellRef argument("g");
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = "[";
+    for (int n = round % 23; n-- > 0;) {
+      x ^= x << 13;
+      x ^= x >> 17;
+      x ^= x << 5;
+      text += alphabet[x % 8];
+    }
+    text += "]";
+    SCOPED_TRACE(text);
+    CellRef atom(text);
+    CellRef listed = applyText(atom.get(), argument);
+    ASSERT_EQ(showSource(CellRef::borrow(cells::rightOf(listed.get()))),
+              showSource(literalListForm(text)));
+  }
 }
 
 }  // namespace

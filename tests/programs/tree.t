@@ -22,6 +22,13 @@ main,
 main\argv\raws (tern (V 1 (plus 1 1))) (tern (V 1 (plus 0 2))) 1 0
 --- status
 1
+=== tern of a closure built at run time gives the equal lambda of the program
+--- program
+main,
+main\argv\raws (tern (mk 1)) (tern (K (x\plus x 1) (x\(plus x 1)+0))) 1 0,
+mk\y\I(x\plus x y)
+--- status
+1
 === rank of a real is 8
 --- program
 main,
