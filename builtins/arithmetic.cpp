@@ -40,6 +40,7 @@
 #include "builtins/convention.h"
 #include "cells/bignum.h"
 #include "cells/compare.h"
+#include "cells/decimal_memo.h"
 #include "cells/digits.h"
 #include "cells/integer.h"
 #include "cells/real.h"
@@ -91,10 +92,25 @@ bool readDecimalOperand(Cell* value, DecimalOperand& out) {
   if (!cells::isAtomCell(value) || !cells::isDigitChar(cells::atomData(value)[0])) return false;
   std::string_view text = cells::atomBytesOf(value);
   bool binary = text.size() >= 2 && text[1] == '0' && text[0] == '0';
-  std::optional<BigInt> n = binary ? binaryNumberValue(text) : integerValue(text);
+  out.kind = binary ? 'o' : 'i';
+  if (binary) {
+    std::optional<BigInt> n = binaryNumberValue(text);
+    if (!n) return false;
+    out.value = std::move(*n);
+    return true;
+  }
+  // A long integer made or read lately, such as the result of the previous operation, comes
+  // from the memo of recent numbers instead of its digits.
+  bool remembered = text.size() >= cells::kMemoMinDigits;
+  if (const BigInt* known = remembered ? cells::recallInteger(value) : nullptr) {
+    bool negative = text[0] == '0';
+    out.value = negative ? known->negated() : *known;
+    return true;
+  }
+  std::optional<BigInt> n = integerValue(text);
   if (!n) return false;
   out.value = std::move(*n);
-  out.kind = binary ? 'o' : 'i';
+  if (remembered) cells::rememberInteger(CellRef::borrow(value), out.value);
   return true;
 }
 

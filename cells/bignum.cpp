@@ -557,15 +557,9 @@ std::optional<BigInt> BigInt::fromDigits(std::string_view digits, bool negative)
   if (digits.empty()) return std::nullopt;
   std::size_t first = 0;
   while (first + 1 < digits.size() && digits[first] == '0') ++first;
-  std::string_view canonical = digits.substr(first);
   BigInt result;
-  if (const BigInt* known = recallDecimal(canonical)) {
-    result = *known;
-  } else {
-    if (!readDigits(canonical, result.limbs_)) return std::nullopt;
-    result.normalise();
-    rememberDecimal(canonical, result);
-  }
+  if (!readDigits(digits.substr(first), result.limbs_)) return std::nullopt;
+  result.normalise();
   result.negative_ = negative && !result.isZero();
   return result;
 }
@@ -626,7 +620,9 @@ void BigInt::writeDigits(char* out) const {
   }
   std::size_t top = limbs_.size() - 1;
   out = writeDecimal(out, limbs_[top]);
-  for (std::size_t i = top; i-- > 0; out += kLimbDigits) writeNineDigits(out, limbs_[i]);
+  std::size_t i = top;
+  for (; i >= 2; i -= 2, out += 2 * kLimbDigits) writeEighteenDigits(out, limbs_[i - 1], limbs_[i - 2]);
+  if (i == 1) writeNineDigits(out, limbs_[0]);
 }
 
 void BigInt::appendDigits(std::string& out) const {
@@ -719,12 +715,19 @@ BigInt operator*(const BigInt& a, const BigInt& b) {
       p /= kBase;
     }
   } else if (na == 1 || nb == 1) {
-    // One limb times many: scaled in place, no scratch memory.
+    // One limb times many, in one pass: no scratch memory.
     const BigInt& many = na == 1 ? b : a;
-    Limb factor = na == 1 ? a.limbs_[0] : b.limbs_[0];
+    std::uint64_t factor = na == 1 ? a.limbs_[0] : b.limbs_[0];
     std::size_t n = many.limbs_.size();
-    std::copy(many.limbs_.data(), many.limbs_.data() + n, result.limbs_.data());
-    result.limbs_[n] = multiplyBySmall(result.limbs_.data(), n, factor);
+    const Limb* from = many.limbs_.data();
+    Limb* to = result.limbs_.data();
+    std::uint64_t carry = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      std::uint64_t v = from[i] * factor + carry;
+      carry = v / kBase;
+      to[i] = static_cast<Limb>(v - carry * kBase);
+    }
+    to[n] = static_cast<Limb>(carry);
   } else {
     multiplySpans(result.limbs_.data(), a.limbs_.data(), na, b.limbs_.data(), nb);
   }
@@ -786,7 +789,7 @@ CellRef makeIntegerAtom(const BigInt& value) {
   if (sign != 0) out[0] = '0';
   value.writeDigits(out + sign);
   // The next builtin to read this Atom finds its value here instead of reading the digits.
-  rememberDecimal(std::string_view(out + sign, digits), value);
+  rememberInteger(atom, value);
   return atom;
 }
 

@@ -3,15 +3,13 @@
 #include "cells/decimal_memo.h"
 
 #include <array>
-#include <cstring>
-#include <string>
 
 namespace vorn::cells {
 
 namespace {
 
 struct Entry {
-  std::string digits;
+  CellRef atom;  // empty when the entry is unused
   BigInt magnitude;
 };
 
@@ -27,33 +25,33 @@ Memo& memo() {
   return *instance;
 }
 
-bool remembered(std::size_t size) { return size >= kMemoMinDigits && size <= kMemoMaxDigits; }
+bool kept(const Cell* atom) {
+  std::size_t size = atomSizeOf(atom);
+  return size >= kMemoMinDigits && size <= kMemoMaxDigits;
+}
 
 }  // namespace
 
-const BigInt* recallDecimal(std::string_view digits) {
-  if (!remembered(digits.size())) return nullptr;
+const BigInt* recallInteger(const Cell* atom) {
   for (const Entry& entry : memo().entries) {
-    if (entry.digits.size() == digits.size() &&
-        std::memcmp(entry.digits.data(), digits.data(), digits.size()) == 0) {
-      return &entry.magnitude;
-    }
+    if (entry.atom.get() == atom) return &entry.magnitude;
   }
   return nullptr;
 }
 
-void rememberDecimal(std::string_view digits, const BigInt& magnitude) {
-  if (!remembered(digits.size()) || recallDecimal(digits) != nullptr) return;
+void rememberInteger(const CellRef& atom, const BigInt& magnitude) {
+  if (!kept(atom.get()) || recallInteger(atom.get()) != nullptr) return;
   Memo& m = memo();
   Entry& entry = m.entries[m.next];
   m.next = (m.next + 1) % kEntries;
-  entry.digits.assign(digits);
-  entry.magnitude = magnitude.abs();
+  entry.atom = atom;
+  entry.magnitude = magnitude;  // into the entry's own limbs where they have room
+  if (entry.magnitude.isNegative()) entry.magnitude = magnitude.abs();
 }
 
-void forgetDecimals() {
+void forgetIntegers() {
   for (Entry& entry : memo().entries) {
-    entry.digits.clear();
+    entry.atom = CellRef();
     entry.magnitude = BigInt();
   }
 }
