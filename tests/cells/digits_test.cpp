@@ -74,6 +74,19 @@ TEST(Digits, PaddedEightAndNineDigitWritesAgreeWithPrintf) {
     ASSERT_TRUE(readNineDigits(expected, read));
     ASSERT_EQ(read, v);
   }
+  // Two limbs at once, each with the other at its extremes and at random.
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    std::uint32_t partners[] = {0, 999999999, values[(i * 7919) % values.size()]};
+    for (std::uint32_t w : partners) {
+      for (auto [high, low] : {std::pair{values[i], w}, std::pair{w, values[i]}}) {
+        char expected[24];
+        std::snprintf(expected, sizeof expected, "%09u%09u", high, low);
+        std::string written(20, '#');
+        writeEighteenDigits(written.data(), high, low);
+        ASSERT_EQ(written, std::string(expected) + "##") << high << " " << low;
+      }
+    }
+  }
 }
 
 // Every byte value at every one of the nine places: only the ten digits are accepted, including
