@@ -96,7 +96,7 @@ inline std::uint64_t digitsValue(const char* p, std::size_t n) {
   return v;
 }
 
-// Reads the nine bytes at p as a number below 10^9; false (and `out` unspecified) when one of
+// Reads the nine bytes at p as a number below 10^9; false (and `out` of no use) when one of
 // them is not a digit. Tests and reads in one pass.
 inline bool readNineDigits(const char* p, std::uint32_t& out) {
   if (!isDigitChar(p[0])) return false;
