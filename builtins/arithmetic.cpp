@@ -33,12 +33,15 @@
 //  - cmpr is the structural order of any two values and never gives Z.
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 
 #include "builtins/convention.h"
 #include "cells/bignum.h"
 #include "cells/compare.h"
+#include "cells/decimal_memo.h"
+#include "cells/digits.h"
 #include "cells/integer.h"
 #include "cells/real.h"
 #include "cells/text.h"
@@ -52,6 +55,9 @@ using cells::BigInt;
 // ---- Numbers --------------------------------------------------------------------------------
 
 bool isNumberKind(char kind) { return kind == 'e' || kind == 'i' || kind == 'o'; }
+
+// K or H, made fresh without measuring anything: every comparison makes one.
+CellRef truth(bool value) { return cells::makeOneByteAtom(value ? 'K' : 'H'); }
 
 // The value written by a kind 'o' text: "00", z more zeros, then optionally a decimal D. With no
 // further zero the number is D (zero when D is absent); otherwise it is negative with magnitude
@@ -73,6 +79,41 @@ std::optional<BigInt> integerValue(std::string_view text) {
   return BigInt::fromDigits(negative ? text.substr(1) : text, negative);
 }
 
+// A number read from a decimal Atom: its value and its kind letter.
+struct DecimalOperand {
+  BigInt value;
+  char kind = 'i';
+};
+
+// Reads a decimal Atom's value and kind in one pass over its bytes, which also tests that every
+// byte is a digit; false for anything else (a bit list, a digit Atom holding another byte, any
+// other value), which the general way then sorts out by its kind letter.
+bool readDecimalOperand(Cell* value, DecimalOperand& out) {
+  if (!cells::isAtomCell(value) || !cells::isDigitChar(cells::atomData(value)[0])) return false;
+  std::string_view text = cells::atomBytesOf(value);
+  bool binary = text.size() >= 2 && text[1] == '0' && text[0] == '0';
+  out.kind = binary ? 'o' : 'i';
+  if (binary) {
+    std::optional<BigInt> n = binaryNumberValue(text);
+    if (!n) return false;
+    out.value = std::move(*n);
+    return true;
+  }
+  // A long integer made or read lately, such as the result of the previous operation, comes
+  // from the memo of recent numbers instead of its digits.
+  bool remembered = text.size() >= cells::kMemoMinDigits;
+  if (const BigInt* known = remembered ? cells::recallInteger(value) : nullptr) {
+    bool negative = text[0] == '0';
+    out.value = negative ? known->negated() : *known;
+    return true;
+  }
+  std::optional<BigInt> n = integerValue(text);
+  if (!n) return false;
+  out.value = std::move(*n);
+  if (remembered) cells::rememberInteger(CellRef::borrow(value), out.value);
+  return true;
+}
+
 // The value of an argument of kind 'i' or 'o', in either form.
 std::optional<BigInt> numberValue(Cell* value, char kind) {
   std::string listText;
@@ -89,6 +130,17 @@ std::optional<BigInt> numberValue(Cell* value, char kind) {
   return kind == 'o' ? binaryNumberValue(text) : integerValue(text);
 }
 
+// The kind 'o' text of a negative value, its magnitude 2^z (1 + 2D) read off the binary words.
+std::string binaryNumberTextByWords(const BigInt& value) {
+  cells::Words magnitude = value.toWords();
+  std::size_t lowZeros = cells::lowZeroBits(magnitude);
+  std::string text = "00";
+  text.append(lowZeros + 1, '0');
+  cells::Words rest = cells::shiftedRight(magnitude, lowZeros + 1);
+  if (!rest.empty()) BigInt::fromWords(rest).appendDigits(text);
+  return text;
+}
+
 // The kind 'o' text of a value: the inverse of binaryNumberValue.
 std::string binaryNumberText(const BigInt& value) {
   std::string text = "00";
@@ -97,10 +149,13 @@ std::string binaryNumberText(const BigInt& value) {
     return text;
   }
   // Strip the magnitude's low zero bits, nine at a time while 2^9 divides the lowest limb (2^9
-  // divides the limb base), then one at a time.
+  // divides the limb base), then one at a time. Each step is a pass over the number, so a long
+  // run of zero bits is found in binary instead, with one conversion each way.
+  constexpr std::size_t kLongestStrip = 64;
   BigInt rest = value.abs();
   std::size_t lowZeros = 0;
   while (rest.lowestLimb() % 512 == 0) {
+    if (lowZeros == 9 * kLongestStrip) return binaryNumberTextByWords(value);
     rest.divideBySmall(512);
     lowZeros += 9;
   }
@@ -112,6 +167,19 @@ std::string binaryNumberText(const BigInt& value) {
   text.append(lowZeros + 1, '0');
   if (!rest.isZero()) rest.appendDigits(text);
   return text;
+}
+
+// The negation of a kind 'i' decimal Atom, by its bytes alone: the leading zero that marks a
+// negative number comes off or goes on, and zero stays zero.
+CellRef negatedIntegerAtom(std::string_view text) {
+  if (text == "0") return cells::makeOneByteAtom('0');
+  bool negative = text[0] == '0';
+  std::string_view digits = negative ? text.substr(1) : text;
+  CellRef atom = cells::makeDigitAtom(digits.size() + (negative ? 0 : 1));
+  char* out = cells::atomDataMutable(atom.get());
+  if (!negative) *out++ = '0';
+  std::memcpy(out, digits.data(), digits.size());
+  return atom;
 }
 
 CellRef makeNumber(const BigInt& value, char kind) {
@@ -328,6 +396,13 @@ CellRef arithmetic(CellRef node, Op op) {
   if (smallInteger(args[0], x) && smallInteger(args[1], y)) {
     if (std::optional<CellRef> small = smallArithmetic(op, x, y)) return std::move(*small);
   }
+  // Two decimal Atoms, the usual large case: each is read once, its test included.
+  DecimalOperand p, q;
+  if (readDecimalOperand(args[0], p) && readDecimalOperand(args[1], q)) {
+    std::optional<BigInt> result = integerOperation(op, p.value, q.value);
+    if (!result) return wrongType();
+    return makeNumber(*result, p.kind == 'o' || q.kind == 'o' ? 'o' : 'i');
+  }
   char ka = cells::valueKind(args[0]), kb = cells::valueKind(args[1]);
   if (ka == 'w' || kb == 'w') return wrongType();
   if (isNumberKind(ka) && isNumberKind(kb)) return numericOperation(op, args[0], ka, args[1], kb);
@@ -365,17 +440,23 @@ std::optional<int> orderWithinKind(Cell* a, Cell* b, char kind) {
 CellRef ordering(CellRef node, bool wantLess) {
   Args args(node, 2);
   std::int64_t x, y;
-  if (smallInteger(args[0], x) && smallInteger(args[1], y)) return truthResult(wantLess ? x < y : x >= y);
+  if (smallInteger(args[0], x) && smallInteger(args[1], y)) return truth(wantLess ? x < y : x >= y);
+  DecimalOperand p, q;
+  if (readDecimalOperand(args[0], p) && readDecimalOperand(args[1], q)) {
+    if (p.kind != q.kind) return truth(wantLess ? p.kind < q.kind : p.kind > q.kind);
+    int order = BigInt::compare(p.value, q.value);
+    return truth(wantLess ? order < 0 : order >= 0);
+  }
   char ka = cells::valueKind(args[0]), kb = cells::valueKind(args[1]);
   if (ka == 'w' || kb == 'w') return wrongType();
-  if (ka != kb) return truthResult(wantLess ? ka < kb : ka > kb);
+  if (ka != kb) return truth(wantLess ? ka < kb : ka > kb);
   std::optional<int> order = orderWithinKind(args[0], args[1], ka);
   if (!order) {
     // Unordered reals make both H. An unreadable number cannot occur after the kind test, but
     // would give Z rather than a made-up answer.
-    return ka == 'e' ? truthResult(false) : wrongType();
+    return ka == 'e' ? truth(false) : wrongType();
   }
-  return truthResult(wantLess ? *order < 0 : *order >= 0);
+  return truth(wantLess ? *order < 0 : *order >= 0);
 }
 
 // The canonical text of a number: a digit Atom's own bytes (every one is canonical), or the text
@@ -439,13 +520,13 @@ CellRef arithGteq(CellRef node) { return ordering(std::move(node), false); }
 CellRef arithSame(CellRef node) {
   Args args(node, 2);
   std::optional<bool> same = sameValues(args[0], args[1]);
-  return same ? truthResult(*same) : wrongType();
+  return same ? truth(*same) : wrongType();
 }
 
 CellRef arithDiff(CellRef node) {
   Args args(node, 2);
   std::optional<bool> same = sameValues(args[0], args[1]);
-  return same ? truthResult(!*same) : wrongType();
+  return same ? truth(!*same) : wrongType();
 }
 
 CellRef arithCmpr(CellRef node) {
@@ -458,10 +539,10 @@ CellRef arithBuck(CellRef node) {
   Cell* value = args[0];
   switch (cells::valueKind(value)) {
     case 'e':
-      return truthResult(!std::signbit(cells::realValue(value)));
+      return truth(!std::signbit(cells::realValue(value)));
     case 'i':
     case 'o':
-      return truthResult(cells::isNonNegative(CellRef::borrow(value)));
+      return truth(cells::isNonNegative(CellRef::borrow(value)));
     case 'a': {
       std::string_view payload = cells::blobPayload(value);
       return payload.empty() ? wrongType() : firstByteText(payload[0]);
@@ -483,6 +564,8 @@ CellRef arithWave(CellRef node) {
     case 'e':
       return realResult(-cells::realValue(value));
     case 'i':
+      if (cells::isAtomCell(value)) return negatedIntegerAtom(cells::atomBytesOf(value));
+      [[fallthrough]];
     case 'o': {
       std::optional<BigInt> n = numberValue(value, kind);
       return n ? makeNumber(n->negated(), kind) : wrongType();

@@ -8,12 +8,15 @@
 #include <utility>
 #include <vector>
 
+#include "cells/decimal_memo.h"
+#include "cells/digits.h"
+
 namespace vorn::cells {
 
 // ---- LimbBuffer -----------------------------------------------------------------------------
 
 LimbBuffer::LimbBuffer(const LimbBuffer& other) {
-  resize(other.size_);
+  resizeForOverwrite(other.size_);
   if (size_ != 0) std::memcpy(data_, other.data_, size_ * sizeof(Limb));
 }
 
@@ -21,7 +24,7 @@ LimbBuffer::LimbBuffer(LimbBuffer&& other) noexcept { *this = std::move(other); 
 
 LimbBuffer& LimbBuffer::operator=(const LimbBuffer& other) {
   if (this != &other) {
-    resize(other.size_);
+    resizeForOverwrite(other.size_);
     if (size_ != 0) std::memcpy(data_, other.data_, size_ * sizeof(Limb));
   }
   return *this;
@@ -65,6 +68,11 @@ void LimbBuffer::resize(std::size_t n) {
   size_ = n;
 }
 
+void LimbBuffer::resizeForOverwrite(std::size_t n) {
+  reserve(n);
+  size_ = n;
+}
+
 void LimbBuffer::trim() {
   while (size_ != 0 && data_[size_ - 1] == 0) --size_;
 }
@@ -81,7 +89,7 @@ using Limbs = std::vector<Limb>;
 constexpr std::uint64_t kBase = BigInt::kBase;
 
 // Below these operand sizes (in limbs) the quadratic methods are faster than the recursive ones.
-constexpr std::size_t kKaratsubaThreshold = 40;
+constexpr std::size_t kKaratsubaThreshold = 64;
 constexpr std::size_t kRecursiveDivisionThreshold = 60;
 
 std::size_t trimmedLength(const Limb* a, std::size_t n) {
@@ -149,8 +157,17 @@ void multiplySchoolbook(Limb* r, const Limb* a, std::size_t na, const Limb* b, s
     std::swap(na, nb);
   }
   std::size_t n = na + nb;
-  std::vector<std::uint64_t> columns(n, 0);
-  auto pushCarries = [&columns, n]() {
+  // The columns of the small products that Karatsuba bottoms out in stay on the stack.
+  constexpr std::size_t kStackColumns = 256;
+  std::uint64_t stackColumns[kStackColumns];
+  std::vector<std::uint64_t> heapColumns;
+  std::uint64_t* columns = stackColumns;
+  if (n > kStackColumns) {
+    heapColumns.resize(n);
+    columns = heapColumns.data();
+  }
+  std::fill(columns, columns + n, 0);
+  auto pushCarries = [columns, n]() {
     std::uint64_t carry = 0;
     for (std::size_t k = 0; k < n; ++k) {
       std::uint64_t v = columns[k] + carry;
@@ -162,7 +179,7 @@ void multiplySchoolbook(Limb* r, const Limb* a, std::size_t na, const Limb* b, s
   for (std::size_t j = 0; j < nb; ++j) {
     std::uint64_t bj = b[j];
     if (bj != 0) {
-      std::uint64_t* column = columns.data() + j;
+      std::uint64_t* column = columns + j;
       for (std::size_t i = 0; i < na; ++i) column[i] += bj * a[i];
     }
     if (j % 16 == 15) pushCarries();
@@ -191,7 +208,6 @@ void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, st
   std::size_t m = (na + 1) / 2;
   const Limb *a0 = a, *a1 = a + m, *b0 = b, *b1 = b + m;
   std::size_t na1 = na - m, nb1 = nb - m;
-  std::fill(r, r + na + nb, 0);
   multiplySpans(r, a0, m, b0, m);                 // a0 b0 into r[0..2m)
   multiplySpans(r + 2 * m, a1, na1, b1, nb1);     // a1 b1 into r[2m..na+nb)
   Limbs sa(m + 1), sb(m + 1);
@@ -389,6 +405,120 @@ void divideRecursive(const Limb* u, std::size_t nu, const Limb* v, std::size_t n
   std::copy(quotient.begin(), quotient.begin() + static_cast<std::ptrdiff_t>(nq), q);
 }
 
+// ---- Binary words ---------------------------------------------------------------------------
+//
+// Short numbers convert word by word, quadratically; long ones are split in halves at a power of
+// the other base, each half converted recursively and the two joined by one product in the target
+// base: high * 10^(9 m) + low into words, high * 2^(64 m) + low into limbs. The powers are made by
+// squaring, once per split size. So a conversion costs a few multiplications of its size.
+
+// Up to these sizes the quadratic conversions are the faster.
+constexpr std::size_t kLeafLimbs = 64;
+constexpr std::size_t kLeafWords = 64;
+
+// Reads the digits (without leading zeros, at least one) into limbs; false when a byte is not a
+// digit. Whole limbs are read nine digits at once, from the end of the text.
+bool readDigits(std::string_view text, LimbBuffer& limbs) {
+  if (text.empty()) return false;
+  std::size_t count = text.size();
+  std::size_t full = count / BigInt::kLimbDigits, head = count % BigInt::kLimbDigits;
+  limbs.resizeForOverwrite(full + (head != 0 ? 1 : 0));
+  const char* at = text.data() + count;
+  for (std::size_t limb = 0; limb < full; ++limb) {
+    at -= BigInt::kLimbDigits;
+    if (!readNineDigits(at, limbs[limb])) return false;
+  }
+  if (head != 0) {
+    if (!allDigits(text.data(), head)) return false;
+    limbs[full] = static_cast<Limb>(digitsValue(text.data(), head));
+  }
+  return true;
+}
+
+// Division of a two-word number <high, low> (high < 10^19) by 10^19, without a hardware
+// division: 10^19 is above 2^63, so the quotient comes from one multiplication by a precomputed
+// reciprocal and at most two corrections (Moeller and Granlund, division by invariant integers).
+using Wide = unsigned __int128;
+constexpr std::uint64_t kChunk = 10000000000000000000ULL;  // 10^19
+constexpr std::size_t kChunkDigits = 19;
+constexpr std::uint64_t kChunkReciprocal =
+    static_cast<std::uint64_t>(~static_cast<Wide>(0) / kChunk - (static_cast<Wide>(1) << 64));
+
+std::uint64_t divideByChunk(std::uint64_t high, std::uint64_t low, std::uint64_t* rest) {
+  Wide q = static_cast<Wide>(kChunkReciprocal) * high + ((static_cast<Wide>(high) << 64) | low);
+  std::uint64_t quotient = static_cast<std::uint64_t>(q >> 64) + 1;
+  std::uint64_t remainder = low - quotient * kChunk;
+  if (remainder > static_cast<std::uint64_t>(q)) {
+    --quotient;
+    remainder += kChunk;
+  }
+  if (remainder >= kChunk) {
+    ++quotient;
+    remainder -= kChunk;
+  }
+  *rest = remainder;
+  return quotient;
+}
+
+// The decimal digits of n words, without leading zeros ("0" for zero): each pass over the words
+// divides by 10^19 and yields 19 digits.
+std::string smallWordsDecimal(const std::uint64_t* words, std::size_t n) {
+  Words rest(words, words + n);
+  trimWords(rest);
+  if (rest.empty()) return "0";
+  std::vector<std::uint64_t> chunks;  // base 10^19, least significant first
+  chunks.reserve(rest.size() * 64 / 63 + 1);
+  while (!rest.empty()) {
+    std::uint64_t remainder = 0;
+    for (std::size_t i = rest.size(); i-- > 0;) rest[i] = divideByChunk(remainder, rest[i], &remainder);
+    chunks.push_back(remainder);
+    trimWords(rest);
+  }
+  std::string text(decimalLength(chunks.back()) + kChunkDigits * (chunks.size() - 1), '\0');
+  char* out = writeDecimal(text.data(), chunks.back());
+  for (std::size_t i = chunks.size() - 1; i-- > 0; out += kChunkDigits) writeDigitsPadded(out, kChunkDigits, chunks[i]);
+  return text;
+}
+
+// The number of n limbs as words: two limbs (18 digits) per pass over the words.
+Words smallLimbsToWords(const Limb* limbs, std::size_t n) {
+  Words words;
+  std::size_t i = n;
+  if (i % 2 != 0) {
+    --i;
+    multiplyAddWord(words, kBase, limbs[i]);
+  }
+  while (i >= 2) {
+    i -= 2;
+    multiplyAddWord(words, kBase * kBase, static_cast<std::uint64_t>(limbs[i + 1]) * kBase + limbs[i]);
+  }
+  return words;
+}
+
+// The number of n limbs as words; tens[k] holds 10^(9 m) as words for the k-th split size m.
+Words limbsToWords(const Limb* limbs, std::size_t n, std::vector<Words>& tens) {
+  n = trimmedLength(limbs, n);
+  if (n <= kLeafLimbs) return smallLimbsToWords(limbs, n);
+  std::size_t k = 0, m = kLeafLimbs;
+  while (2 * m < n) {
+    m *= 2;
+    ++k;
+  }
+  Words result = limbsToWords(limbs + m, n - m, tens);
+  while (tens.size() <= k) {
+    if (tens.empty()) {
+      Limbs one(kLeafLimbs + 1, 0);  // 10^(9 kLeafLimbs)
+      one.back() = 1;
+      tens.push_back(smallLimbsToWords(one.data(), one.size()));
+    } else {
+      tens.push_back(multiplyWords(tens.back(), tens.back()));
+    }
+  }
+  result = multiplyWords(result, tens[k]);
+  addWords(result, limbsToWords(limbs, m, tens));
+  return result;
+}
+
 }  // namespace
 
 // ---- BigInt ---------------------------------------------------------------------------------
@@ -428,23 +558,44 @@ std::optional<BigInt> BigInt::fromDigits(std::string_view digits, bool negative)
   std::size_t first = 0;
   while (first + 1 < digits.size() && digits[first] == '0') ++first;
   BigInt result;
-  std::size_t count = digits.size() - first;
-  result.limbs_.resize((count + kLimbDigits - 1) / kLimbDigits);
-  std::size_t end = digits.size();
-  for (std::size_t limb = 0; limb < result.limbs_.size(); ++limb) {
-    std::size_t begin = end >= first + kLimbDigits ? end - kLimbDigits : first;
-    Limb v = 0;
-    for (std::size_t i = begin; i < end; ++i) {
-      unsigned c = static_cast<unsigned char>(digits[i]) - '0';
-      if (c > 9) return std::nullopt;
-      v = v * 10 + c;
-    }
-    result.limbs_[limb] = v;
-    end = begin;
-  }
-  result.negative_ = negative;
+  if (!readDigits(digits.substr(first), result.limbs_)) return std::nullopt;
   result.normalise();
+  result.negative_ = negative && !result.isZero();
   return result;
+}
+
+BigInt BigInt::fromWords(const Words& words) {
+  std::vector<BigInt> twos;
+  return fromWordSpan(words.data(), words.size(), twos);
+}
+
+BigInt BigInt::fromWordSpan(const std::uint64_t* words, std::size_t n, std::vector<BigInt>& twos) {
+  while (n != 0 && words[n - 1] == 0) --n;
+  if (n <= kLeafWords) {
+    BigInt result;
+    bool digitsOnly = readDigits(smallWordsDecimal(words, n), result.limbs_);
+    CORE_ASSERT(digitsOnly);
+    result.normalise();
+    return result;
+  }
+  // The low part is m = kLeafWords 2^k words, the largest such below n, so the high part is no
+  // longer than the low one.
+  std::size_t k = 0, m = kLeafWords;
+  while (2 * m < n) {
+    m *= 2;
+    ++k;
+  }
+  BigInt low = fromWordSpan(words, m, twos);
+  BigInt high = fromWordSpan(words + m, n - m, twos);
+  while (twos.size() <= k) {
+    twos.push_back(twos.empty() ? power(BigInt(2), 64 * kLeafWords) : twos.back() * twos.back());
+  }
+  return high * twos[k] + low;
+}
+
+Words BigInt::toWords() const {
+  std::vector<Words> tens;
+  return limbsToWords(limbs_.data(), limbs_.size(), tens);
 }
 
 void BigInt::normalise() {
@@ -468,18 +619,10 @@ void BigInt::writeDigits(char* out) const {
     return;
   }
   std::size_t top = limbs_.size() - 1;
-  char buffer[16];
-  int n = 0;
-  for (Limb v = limbs_[top]; v != 0; v /= 10) buffer[n++] = static_cast<char>('0' + v % 10);
-  while (n > 0) *out++ = buffer[--n];
-  for (std::size_t i = top; i-- > 0;) {
-    Limb v = limbs_[i];
-    for (int k = kLimbDigits - 1; k >= 0; --k) {
-      out[k] = static_cast<char>('0' + v % 10);
-      v /= 10;
-    }
-    out += kLimbDigits;
-  }
+  out = writeDecimal(out, limbs_[top]);
+  std::size_t i = top;
+  for (; i >= 2; i -= 2, out += 2 * kLimbDigits) writeEighteenDigits(out, limbs_[i - 1], limbs_[i - 2]);
+  if (i == 1) writeNineDigits(out, limbs_[0]);
 }
 
 void BigInt::appendDigits(std::string& out) const {
@@ -496,9 +639,7 @@ std::string BigInt::digits() const {
 
 std::size_t BigInt::digitCount() const {
   if (isZero()) return 1;
-  std::size_t n = (limbs_.size() - 1) * kLimbDigits;
-  for (Limb v = limbs_[limbs_.size() - 1]; v != 0; v /= 10) ++n;
-  return n;
+  return (limbs_.size() - 1) * kLimbDigits + decimalLength(limbs_[limbs_.size() - 1]);
 }
 
 double BigInt::decimalLog() const {
@@ -538,7 +679,7 @@ BigInt operator+(const BigInt& a, const BigInt& b) {
     if (big->limbs_.size() < small->limbs_.size()) std::swap(big, small);
     BigInt result;
     std::size_t n = big->limbs_.size();
-    result.limbs_.resize(n + 1);
+    result.limbs_.resizeForOverwrite(n + 1);
     result.limbs_[n] = addSpans(result.limbs_.data(), big->limbs_.data(), n, small->limbs_.data(),
                                 small->limbs_.size());
     result.negative_ = a.negative_;
@@ -548,7 +689,7 @@ BigInt operator+(const BigInt& a, const BigInt& b) {
   // Opposite signs: the smaller magnitude comes off the larger, which lends its sign.
   if (BigInt::compareMagnitudes(a, b) < 0) std::swap(big, small);
   BigInt result;
-  result.limbs_.resize(big->limbs_.size());
+  result.limbs_.resizeForOverwrite(big->limbs_.size());
   subtractSpans(result.limbs_.data(), big->limbs_.data(), big->limbs_.size(), small->limbs_.data(),
                 small->limbs_.size());
   result.negative_ = big->negative_;
@@ -565,7 +706,7 @@ BigInt operator*(const BigInt& a, const BigInt& b) {
   BigInt result;
   if (a.isZero() || b.isZero()) return result;
   std::size_t na = a.limbs_.size(), nb = b.limbs_.size();
-  result.limbs_.resize(na + nb);
+  result.limbs_.resizeForOverwrite(na + nb);  // every path below writes all na + nb limbs
   if (na + nb <= 4) {
     // Products below 10^36 fit one 128-bit multiplication: no scratch memory.
     unsigned __int128 p = toWide(a.limbs_) * toWide(b.limbs_);
@@ -574,12 +715,19 @@ BigInt operator*(const BigInt& a, const BigInt& b) {
       p /= kBase;
     }
   } else if (na == 1 || nb == 1) {
-    // One limb times many: scaled in place, no scratch memory.
+    // One limb times many, in one pass: no scratch memory.
     const BigInt& many = na == 1 ? b : a;
-    Limb factor = na == 1 ? a.limbs_[0] : b.limbs_[0];
+    std::uint64_t factor = na == 1 ? a.limbs_[0] : b.limbs_[0];
     std::size_t n = many.limbs_.size();
-    std::copy(many.limbs_.data(), many.limbs_.data() + n, result.limbs_.data());
-    result.limbs_[n] = multiplyBySmall(result.limbs_.data(), n, factor);
+    const Limb* from = many.limbs_.data();
+    Limb* to = result.limbs_.data();
+    std::uint64_t carry = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      std::uint64_t v = from[i] * factor + carry;
+      carry = v / kBase;
+      to[i] = static_cast<Limb>(v - carry * kBase);
+    }
+    to[n] = static_cast<Limb>(carry);
   } else {
     multiplySpans(result.limbs_.data(), a.limbs_.data(), na, b.limbs_.data(), nb);
   }
@@ -634,17 +782,15 @@ BigInt BigInt::power(const BigInt& base, std::uint64_t exponent) {
 }
 
 CellRef makeIntegerAtom(const BigInt& value) {
-  std::size_t n = value.digitCount() + (value.isNegative() ? 1 : 0);
-  char small[64];
-  std::string large;
-  char* out = small;
-  if (n > sizeof(small)) {
-    large.resize(n);
-    out = large.data();
-  }
-  if (value.isNegative()) out[0] = '0';
-  value.writeDigits(out + (value.isNegative() ? 1 : 0));
-  return CellRef(std::string_view(out, n));
+  std::size_t sign = value.isNegative() ? 1 : 0;
+  std::size_t digits = value.digitCount();
+  CellRef atom = makeDigitAtom(digits + sign);
+  char* out = atomDataMutable(atom.get());
+  if (sign != 0) out[0] = '0';
+  value.writeDigits(out + sign);
+  // The next builtin to read this Atom finds its value here instead of reading the digits.
+  rememberInteger(atom, value);
+  return atom;
 }
 
 }  // namespace vorn::cells

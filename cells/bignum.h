@@ -1,7 +1,9 @@
 // Exact signed integers of any size, kept as little-endian limbs of nine decimal digits each, so
 // that the decimal texts of integer Atoms convert in and out in linear time. Values of up to six
 // limbs (54 digits) keep their limbs inline: small arithmetic touches no heap. Large products use
-// Karatsuba and large quotients a recursive division, so neither grows quadratically.
+// Karatsuba and large quotients a recursive division, so neither grows quadratically; conversion
+// to and from binary words splits long numbers in halves, so it does not grow quadratically
+// either.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +11,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cells/cell.h"
+#include "cells/words.h"
 
 namespace vorn::cells {
 
@@ -33,6 +37,8 @@ class LimbBuffer {
   Limb& operator[](std::size_t i) { return data_[i]; }
   // New limbs are zero.
   void resize(std::size_t n);
+  // New limbs are left unwritten: for a caller that writes every one of them next.
+  void resizeForOverwrite(std::size_t n);
   // Drops high zero limbs.
   void trim();
 
@@ -60,6 +66,10 @@ class BigInt {
   // The number whose magnitude has these decimal digits (leading zeros allowed, at least one
   // digit); nothing when a byte is not a digit.
   static std::optional<BigInt> fromDigits(std::string_view digits, bool negative);
+  // The non-negative number of binary words.
+  static BigInt fromWords(const Words& words);
+  // The magnitude as binary words.
+  Words toWords() const;
 
   bool isZero() const { return limbs_.size() == 0; }
   bool isNegative() const { return negative_; }
@@ -103,13 +113,16 @@ class BigInt {
 
  private:
   void normalise();
+  // fromWords of n words: halves joined by a product with 2^(64 m), where twos[k] holds the
+  // power for the k-th split size, made on first use.
+  static BigInt fromWordSpan(const std::uint64_t* words, std::size_t n, std::vector<BigInt>& twos);
 
   LimbBuffer limbs_;
   bool negative_ = false;
 };
 
 // The integer Atom of a value: "0", the digits, or "0" before the digits of a negative value.
-// Small values are written through a buffer on the stack.
+// The digits are written straight into the new Atom.
 CellRef makeIntegerAtom(const BigInt& value);
 
 }  // namespace vorn::cells

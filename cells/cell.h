@@ -223,6 +223,29 @@ inline CellRef makePair(CellRef left, CellRef right) {
   p->right = right.detach();
   return CellRef::adopt(reinterpret_cast<Cell*>(p));
 }
+// A new Atom of n bytes (n >= 1) for digits, count 1, extent set, its bytes not yet written: the
+// caller writes all n at once through atomDataMutable, each a decimal digit, before anything else
+// reads the Atom. Integer results are written straight into their Atom this way, with no buffer
+// to copy from.
+inline CellRef makeDigitAtom(std::size_t n) {
+  CORE_ASSERT(n != 0);
+  auto* c = static_cast<Cell*>(cellAllocate(sizeof(Cell) + n + 1));
+  // A length of 2^26 or more leaves the extent 0 and is found by scanning, as for any Atom.
+  c->header = kAtomBit | 1 | (n < kExtentLimit ? n << kExtentShift : 0);
+  atomDataMutable(c)[n] = '\0';
+  return CellRef::adopt(c);
+}
+// The one-byte Atom of b, count 1: the same Atom as CellRef(std::string_view(&b, 1)), made
+// without measuring anything. b may not be a zero byte, a space (a real) or '(' (a blob).
+inline CellRef makeOneByteAtom(char b) {
+  CORE_ASSERT(b != '\0' && b != ' ' && b != '(');
+  auto* c = static_cast<Cell*>(cellAllocate(sizeof(Cell) + 2));
+  bool measured = (b >= '0' && b <= '9') || b == '[';
+  c->header = kAtomBit | 1 | (measured ? std::uint64_t{1} << kExtentShift : 0);
+  atomDataMutable(c)[0] = b;
+  atomDataMutable(c)[1] = '\0';
+  return CellRef::adopt(c);
+}
 // Pair(Pair(a, b), c) and Pair(Pair(Pair(a, b), c), d): a applied to its arguments in order.
 CellRef nest3(CellRef a, CellRef b, CellRef c);
 CellRef nest4(CellRef a, CellRef b, CellRef c, CellRef d);

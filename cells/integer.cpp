@@ -17,10 +17,12 @@
 #include "cells/integer.h"
 
 #include <bit>
-#include <charconv>
 #include <string_view>
 #include <vector>
 
+#include "cells/bignum.h"
+#include "cells/digits.h"
+#include "cells/words.h"
 #include "cells/text.h"
 
 namespace vorn::cells {
@@ -97,104 +99,45 @@ std::uint64_t wordAt(const Bits& bits, std::size_t at) {
 
 // ---- Natural numbers on machine words -------------------------------------------------------
 
-// A natural number as 64-bit limbs, least significant first, without zero limbs on top; the
-// empty vector is zero. Decimal text is converted in chunks of 19 digits (10^19 < 2^64), so every
-// pass over the limbs handles 19 digits at once.
-using Limbs = std::vector<std::uint64_t>;
-using Wide = unsigned __int128;
-
-constexpr std::size_t kChunkDigits = 19;
-
-constexpr std::uint64_t powerOfTen(std::size_t n) {
-  std::uint64_t p = 1;
-  for (std::size_t i = 0; i < n; ++i) p *= 10;
-  return p;
+// The number written by a string of decimal digits (leading zeros allowed, digits only). Up to 19
+// digits fit one word; longer texts go through the limbs, whose conversion to words splits long
+// numbers in halves.
+Words decimalWords(std::string_view digits) {
+  std::size_t first = 0;
+  while (first + 1 < digits.size() && digits[first] == '0') ++first;
+  digits.remove_prefix(first);
+  if (digits.size() <= 19) {
+    std::uint64_t v = digitsValue(digits.data(), digits.size());
+    return v == 0 ? Words() : Words{v};
+  }
+  std::optional<BigInt> n = BigInt::fromDigits(digits, false);
+  CORE_ASSERT(n.has_value());
+  return n->toWords();
 }
 
-void trim(Limbs& n) {
-  while (!n.empty() && n.back() == 0) n.pop_back();
-}
-
-// The number written by a string of decimal digits (leading zeros allowed).
-Limbs decimalToLimbs(std::string_view digits) {
-  Limbs limbs;
-  limbs.reserve(digits.size() / kChunkDigits + 1);
-  std::size_t length = digits.size() % kChunkDigits;
-  if (length == 0) length = kChunkDigits;
-  for (std::size_t at = 0; at < digits.size(); at += length, length = kChunkDigits) {
-    std::uint64_t carry = 0;
-    for (std::size_t i = 0; i < length; ++i) carry = carry * 10 + static_cast<unsigned>(digits[at + i] - '0');
-    const std::uint64_t scale = powerOfTen(length);
-    for (std::uint64_t& limb : limbs) {
-      Wide t = static_cast<Wide>(limb) * scale + carry;
-      limb = static_cast<std::uint64_t>(t);
-      carry = static_cast<std::uint64_t>(t >> 64);
-    }
-    if (carry != 0) limbs.push_back(carry);
+// The decimal digits of a natural number, without leading zeros ("0" for zero).
+std::string wordsDecimal(const Words& n) {
+  if (n.size() <= 1) {
+    std::uint64_t v = n.empty() ? 0 : n[0];
+    std::string text(decimalLength(v), '0');
+    writeDecimal(text.data(), v);
+    return text;
   }
-  trim(limbs);
-  return limbs;
-}
-
-// Division of a two-limb number <high, low> (high < 10^19) by 10^19, without a hardware
-// division: 10^19 is above 2^63, so the quotient comes from one multiplication by a precomputed
-// reciprocal and at most two corrections (Moeller and Granlund, division by invariant integers).
-constexpr std::uint64_t kChunk = powerOfTen(kChunkDigits);
-constexpr std::uint64_t kChunkReciprocal =
-    static_cast<std::uint64_t>(~static_cast<Wide>(0) / kChunk - (static_cast<Wide>(1) << 64));
-
-std::uint64_t divideByChunk(std::uint64_t high, std::uint64_t low, std::uint64_t* rest) {
-  Wide q = static_cast<Wide>(kChunkReciprocal) * high + ((static_cast<Wide>(high) << 64) | low);
-  std::uint64_t quotient = static_cast<std::uint64_t>(q >> 64) + 1;
-  std::uint64_t remainder = low - quotient * kChunk;
-  if (remainder > static_cast<std::uint64_t>(q)) {
-    --quotient;
-    remainder += kChunk;
-  }
-  if (remainder >= kChunk) {
-    ++quotient;
-    remainder -= kChunk;
-  }
-  *rest = remainder;
-  return quotient;
-}
-
-// The decimal digits of a natural number, without leading zeros ("0" for zero). Each pass over
-// the limbs divides by 10^19 and yields 19 digits.
-std::string limbsToDecimal(Limbs n) {
-  trim(n);
-  if (n.empty()) return "0";
-  std::vector<std::uint64_t> chunks;  // base 10^19, least significant first
-  chunks.reserve(n.size() * 64 / 63 + 1);
-  while (!n.empty()) {
-    std::uint64_t rest = 0;
-    for (std::size_t i = n.size(); i-- > 0;) n[i] = divideByChunk(rest, n[i], &rest);
-    chunks.push_back(rest);
-    trim(n);
-  }
-  std::string text = std::to_string(chunks.back());
-  text.reserve(text.size() + kChunkDigits * (chunks.size() - 1));
-  for (std::size_t i = chunks.size() - 1; i-- > 0;) {
-    char buffer[kChunkDigits];
-    std::uint64_t chunk = chunks[i];
-    for (std::size_t d = kChunkDigits; d-- > 0; chunk /= 10) buffer[d] = static_cast<char>('0' + chunk % 10);
-    text.append(buffer, kChunkDigits);
-  }
-  return text;
+  return BigInt::fromWords(n).digits();
 }
 
 // The bits from `from` to `to` (both included) as a number, bit `from` lowest.
-Limbs bitRange(const Bits& bits, std::size_t from, std::size_t to) {
+Words bitRange(const Bits& bits, std::size_t from, std::size_t to) {
   std::size_t count = to - from + 1;
-  Limbs limbs((count + 63) / 64);
-  for (std::size_t k = 0; k < limbs.size(); ++k) limbs[k] = wordAt(bits, from + 64 * k);
-  if (count % 64 != 0) limbs.back() &= (std::uint64_t{1} << (count % 64)) - 1;
-  trim(limbs);
-  return limbs;
+  Words words((count + 63) / 64);
+  for (std::size_t k = 0; k < words.size(); ++k) words[k] = wordAt(bits, from + 64 * k);
+  if (count % 64 != 0) words.back() &= (std::uint64_t{1} << (count % 64)) - 1;
+  trimWords(words);
+  return words;
 }
 
 // ORs the number into the bit string with its lowest bit at position `at`.
-void orLimbsAt(Bits& bits, const Limbs& n, std::size_t at) {
+void orWordsAt(Bits& bits, const Words& n, std::size_t at) {
   for (std::size_t k = 0; k < n.size(); ++k) {
     for (unsigned b = 0; b < 8; ++b) {
       orByteAt(bits, at + 64 * k + 8 * b, static_cast<unsigned char>(n[k] >> (8 * b)));
@@ -210,10 +153,8 @@ bool isDigitByte(char c) { return c >= '0' && c <= '9'; }
 // is no number at all: reading its bytes as digits would only make up a value.
 bool isDecimalAtom(const Cell* c) {
   if (!isAtomCell(c) || !isDigitByte(atomData(c)[0])) return false;
-  for (char ch : atomBytesOf(c)) {
-    if (!isDigitByte(ch)) return false;
-  }
-  return true;
+  std::string_view bytes = atomBytesOf(c);
+  return allDigits(bytes.data(), bytes.size());
 }
 
 bool startsWithTwoZeros(std::string_view s) { return s.size() >= 2 && s[0] == '0' && s[1] == '0'; }
@@ -226,7 +167,7 @@ Bits decimalBits(std::string_view s) {
     bool negative = s[0] == '0';
     setBit(bits, 0);
     if (!negative) setBit(bits, 1);
-    orLimbsAt(bits, decimalToLimbs(negative ? s.substr(1) : s), 2);
+    orWordsAt(bits, decimalWords(negative ? s.substr(1) : s), 2);
     return bits;
   }
   // "00", z more zeros, then optionally D: bits 0..z clear, bit z + 1 set, D from bit z + 2.
@@ -234,7 +175,7 @@ Bits decimalBits(std::string_view s) {
   while (2 + zeros < s.size() && s[2 + zeros] == '0') ++zeros;
   setBit(bits, zeros + 1);
   std::string_view rest = s.substr(2 + zeros);
-  if (!rest.empty()) orLimbsAt(bits, decimalToLimbs(rest), zeros + 2);
+  if (!rest.empty()) orWordsAt(bits, decimalWords(rest), zeros + 2);
   return bits;
 }
 
@@ -244,12 +185,12 @@ std::string bitsText(const Bits& bits) {
   if (end == kNoBit || end == 0) return "K";
   if (bitAt(bits, 0)) {
     if (end == 1) return "0";
-    std::string digits = limbsToDecimal(bitRange(bits, 2, end));
+    std::string digits = wordsDecimal(bitRange(bits, 2, end));
     return bitAt(bits, 1) ? digits : "0" + digits;
   }
   std::size_t first = lowestBitFrom(bits, 1);
   std::string text = "00" + std::string(first - 1, '0');
-  if (end > first) text += limbsToDecimal(bitRange(bits, first + 1, end));
+  if (end > first) text += wordsDecimal(bitRange(bits, first + 1, end));
   return text;
 }
 
@@ -347,19 +288,22 @@ bool isNatural(const CellRef& value) { return isInteger(value) && isNonNegative(
 // ---- Making integers ------------------------------------------------------------------------
 
 CellRef makeUnsignedInteger(std::uint64_t value) {
-  char buffer[24];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return CellRef(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+  std::size_t n = decimalLength(value);
+  CellRef atom = makeDigitAtom(n);
+  writeDigitsPadded(atomDataMutable(atom.get()), n, value);
+  return atom;
 }
 
 CellRef makeInteger(std::int64_t value) {
   if (value >= 0) return makeUnsignedInteger(static_cast<std::uint64_t>(value));
   // The magnitude as unsigned, so that the most negative value has one too.
   std::uint64_t size = ~static_cast<std::uint64_t>(value) + 1;
-  char buffer[24];
-  buffer[0] = '0';
-  auto result = std::to_chars(buffer + 1, buffer + sizeof buffer, size);
-  return CellRef(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+  std::size_t n = decimalLength(size);
+  CellRef atom = makeDigitAtom(n + 1);
+  char* out = atomDataMutable(atom.get());
+  out[0] = '0';
+  writeDigitsPadded(out + 1, n, size);
+  return atom;
 }
 
 // ---- Sign and magnitude ---------------------------------------------------------------------

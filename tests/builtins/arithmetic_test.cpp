@@ -571,6 +571,74 @@ TEST(Arithmetic, VeryLargeIntegersSatisfyTheIdentities) {
   }
 }
 
+// ---- Reading each operand once ----------------------------------------------------------------
+
+// A digit Atom holding any other byte is no number: Z, wherever the byte is and however long the
+// Atom, also right after the same digits without the bad byte were read (and remembered).
+TEST(Arithmetic, DigitAtomsWithAnotherByteAreNoNumbers) {
+  std::mt19937_64 rng(19);
+  for (std::size_t length : {3u, 18u, 19u, 40u, 64u, 200u, 5000u}) {
+    std::string good = reference::randomDigits(rng, length);
+    for (std::size_t at : {std::size_t{1}, length / 2, length - 1}) {
+      for (char bad : {'x', '/', ':', ' ', '\xff'}) {
+        SCOPED_TRACE(::testing::Message() << length << " " << at << " " << static_cast<int>(bad));
+        std::string text = good;
+        text[at] = bad;
+        ASSERT_EQ(bytesOf(call("plus", I(good), I("1"))), lang(reference::add(good, "1")));
+        ASSERT_EQ(bytesOf(call("plus", I(text), I("1"))), "Z");
+        ASSERT_EQ(bytesOf(call("mult", I("7"), I(text))), "Z");
+        ASSERT_EQ(bytesOf(call("less", I(text), I(good))), "Z");
+        ASSERT_EQ(bytesOf(call("gteq", I(good), I(text))), "Z");
+        ASSERT_EQ(bytesOf(call("wave", I(text))), "Z");
+      }
+    }
+  }
+}
+
+// A number fed back into the next operation, as in a loop, is read from the memo of recent
+// results; the results must be those of the digits. A running product with sign changes, checked
+// against the digit reference at every step.
+TEST(Arithmetic, ResultsFedBackAgreeWithTheReference) {
+  CellRef product = I("1");
+  std::string expected = "1";
+  for (int n = 2; n <= 260; ++n) {
+    std::string factor = std::to_string(n);
+    if (n % 7 == 0) factor = reference::negate(factor);
+    product = call("mult", product, I(lang(factor)));
+    expected = reference::multiply(expected, factor);
+    ASSERT_EQ(bytesOf(product), lang(expected)) << n;
+    if (n % 5 == 0) {
+      product = call("wave", product);
+      expected = reference::negate(expected);
+      ASSERT_EQ(bytesOf(product), lang(expected)) << n;
+      CellRef sum = call("plus", product, product);
+      ASSERT_EQ(bytesOf(sum), lang(reference::add(expected, expected))) << n;
+      ASSERT_EQ(bytesOf(call("dash", sum, product)), lang(expected)) << n;
+      ASSERT_EQ(bytesOf(call("same", call("dash", sum, product), product)), "K") << n;
+    }
+  }
+}
+
+// Negative kind 'o' numbers are "00", z + 1 zeros and D for the magnitude 2^z (1 + 2 D). Long runs
+// of low zero bits, on both sides of where the run is found in binary instead of by halving.
+TEST(Arithmetic, BinaryNumbersWithLongRunsOfLowZeroBits) {
+  for (std::size_t z : {0u, 1u, 8u, 9u, 575u, 576u, 577u, 585u, 1000u, 20000u}) {
+    for (const char* d : {"", "1", "12345", "98765432109876543210987654321"}) {
+      SCOPED_TRACE(::testing::Message() << z << " " << d);
+      std::string odd = reference::addMagnitudes(reference::multiplyMagnitudes(*d ? d : "0", "2"), "1");
+      // 2^z by the builtins themselves, then times the odd part, negated.
+      CellRef power = call("powa", I("2"), I(std::to_string(z)));
+      CellRef negative = call("wave", call("mult", power, I(odd)));
+      std::string expected = join(join("00", std::string(z + 1, '0')), d);
+      CellRef asBinary = call("plus", negative, I("00"));
+      ASSERT_EQ(bytesOf(asBinary), expected);
+      // Read back, it is the same number.
+      ASSERT_EQ(bytesOf(call("dash", asBinary, I("00"))), expected);
+      ASSERT_EQ(bytesOf(call("same", call("plus", asBinary, call("wave", negative)), I("00"))), "K");
+    }
+  }
+}
+
 // ---- Ownership ------------------------------------------------------------------------------
 
 TEST(Arithmetic, EntriesConsumeTheirNodeAndLeakNothing) {

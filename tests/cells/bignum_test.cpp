@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "cells/words.h"
 #include "tests/support/decimal_reference.h"
 
 namespace vorn::cells {
@@ -221,6 +222,112 @@ TEST(BigInt, SaturatedQuotientsDivideExactly) {
     EXPECT_EQ(q * half + r, a);
     EXPECT_LT(BigInt::compare(r, half), 0);
   }
+}
+
+// ---- Binary words ---------------------------------------------------------------------------
+
+// Slow conversions for reference: a digit at a time into words, and eighteen digits per pass
+// (each a division of the whole number) out of them.
+Words referenceWords(const std::string& digits) {
+  Words w;
+  for (char c : digits) {
+    unsigned __int128 carry = static_cast<unsigned>(c - '0');
+    for (std::uint64_t& x : w) {
+      carry += static_cast<unsigned __int128>(x) * 10;
+      x = static_cast<std::uint64_t>(carry);
+      carry >>= 64;
+    }
+    if (carry != 0) w.push_back(static_cast<std::uint64_t>(carry));
+  }
+  return w;
+}
+
+std::string referenceDecimal(Words w) {
+  trimWords(w);
+  if (w.empty()) return "0";
+  constexpr std::uint64_t kPiece = 1000000000000000000ULL;
+  std::vector<std::uint64_t> pieces;
+  while (!w.empty()) {
+    unsigned __int128 rest = 0;
+    for (std::size_t i = w.size(); i-- > 0;) {
+      unsigned __int128 v = (rest << 64) | w[i];
+      w[i] = static_cast<std::uint64_t>(v / kPiece);
+      rest = v % kPiece;
+    }
+    pieces.push_back(static_cast<std::uint64_t>(rest));
+    trimWords(w);
+  }
+  std::string text = std::to_string(pieces.back());
+  for (std::size_t i = pieces.size() - 1; i-- > 0;) {
+    std::string piece = std::to_string(pieces[i]);
+    text += std::string(18 - piece.size(), '0') + piece;
+  }
+  return text;
+}
+
+// Random digits and the numbers just around the powers of ten and of two where the conversions
+// split (multiples of 64 limbs of nine digits, of 64 words of 64 bits), against the slow ones.
+TEST(BigInt, WordConversionsAgreeWithTheSlowOnesAtEverySplit) {
+  std::mt19937_64 rng(41);
+  std::vector<std::string> texts = {"0", "1", "999999999", "1000000000", "18446744073709551615",
+                                    "18446744073709551616"};
+  for (std::size_t length : {9u, 10u, 18u, 19u, 20u, 575u, 576u, 577u, 1151u, 1152u, 1153u, 1232u, 1233u, 1234u,
+                             2465u, 2466u, 2467u, 4607u, 4608u, 4609u, 6000u}) {
+    texts.push_back(randomDigits(rng, length));
+  }
+  for (std::size_t limbs : {64u, 128u, 256u, 512u, 1024u}) {
+    std::string power = join("1", std::string(9 * limbs, '0'));  // 10^(9 limbs)
+    texts.push_back(power);
+    texts.push_back(std::string(9 * limbs, '9'));
+    texts.push_back(refAdd(power, "1"));
+  }
+  for (const std::string& digits : texts) {
+    SCOPED_TRACE(digits.size());
+    Words expected = referenceWords(digits);
+    ASSERT_EQ(big(digits).toWords(), expected);
+    ASSERT_EQ(text(BigInt::fromWords(expected)), digits);
+  }
+  for (std::size_t words : {64u, 128u, 256u, 512u}) {
+    SCOPED_TRACE(words);
+    Words power(words + 1, 0);  // 2^(64 words)
+    power.back() = 1;
+    Words ones(words, ~std::uint64_t{0});
+    Words sparse(words, 0);
+    sparse.front() = 1;
+    sparse.back() = 1ULL << 63;
+    for (const Words& w : {power, ones, sparse}) {
+      std::string expected = referenceDecimal(w);
+      ASSERT_EQ(text(BigInt::fromWords(w)), expected);
+      ASSERT_EQ(big(expected).toWords(), w);
+    }
+  }
+}
+
+// Past 100,000 digits the slow conversions take too long; there the conversions must agree with
+// independent products (in the other base) and with powers made by repeated squaring.
+TEST(BigInt, WordConversionsOfHugeNumbersAgreeWithProductsAndPowers) {
+  std::mt19937_64 rng(43);
+  BigInt a = big(randomDigits(rng, 60000)), b = big(randomDigits(rng, 70001));
+  Words wa = a.toWords(), wb = b.toWords();
+  BigInt product = a * b;
+  EXPECT_EQ(product.toWords(), multiplyWords(wa, wb));
+  EXPECT_EQ(BigInt::fromWords(multiplyWords(wa, wb)), product);
+
+  for (std::size_t bits : {400000u, 409600u, 524288u}) {
+    SCOPED_TRACE(bits);
+    BigInt two = BigInt::power(BigInt(2), bits);  // 120,000 to 158,000 digits
+    Words power(bits / 64 + 1, 0);
+    power.back() = std::uint64_t{1} << (bits % 64);
+    EXPECT_EQ(BigInt::fromWords(power), two);
+    EXPECT_EQ(two.toWords(), power);
+    Words ones = (two - BigInt(1)).toWords();  // 2^bits - 1: every bit set
+    ASSERT_EQ(ones.size(), (bits + 63) / 64);
+    for (std::size_t i = 0; i + 1 < ones.size(); ++i) ASSERT_EQ(ones[i], ~std::uint64_t{0}) << i;
+    EXPECT_EQ(ones.back(), bits % 64 == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << (bits % 64)) - 1);
+  }
+
+  std::string huge = randomDigits(rng, 250000);
+  EXPECT_EQ(text(BigInt::fromWords(big(huge).toWords())), huge);
 }
 
 TEST(BigInt, Powers) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "cells/bignum.h"
+#include "cells/bits.h"
 #include "cells/real.h"
 #include "cells/text.h"
 
@@ -213,6 +215,63 @@ TEST(Integer, DecimalAtomsComeBackFromTheirBits) {
     EXPECT_EQ(*bits, bitsOf(referenceBits(text)));
     EXPECT_EQ(atomBytes(fromBits(*bits)), text);
   }
+}
+
+// The conversions split long numbers at powers of ten and of two; these lengths sit on both sides
+// of the first splits, against the digit-by-digit reference.
+TEST(Integer, DecimalAtomsAtTheSplitLengthsComeBackFromTheirBits) {
+  std::mt19937_64 random(77);
+  for (std::size_t length : {575u, 576u, 577u, 1152u, 1153u, 1232u, 1233u, 1234u, 2466u, 2467u}) {
+    std::string digits = randomDigits(random, length);
+    for (const std::string& text : {digits, "0" + digits, "00" + digits, "000" + digits}) {
+      SCOPED_TRACE(text.size());
+      std::optional<Bits> bits = toBits(CellRef(text));
+      ASSERT_TRUE(bits.has_value());
+      EXPECT_EQ(*bits, bitsOf(referenceBits(text)));
+      EXPECT_EQ(atomBytes(fromBits(*bits)), text);
+    }
+  }
+}
+
+// Past 100,000 digits the reference is too slow; the bits are checked against numbers whose bits
+// are known: 2^k - 1 is all ones, and 10^n is 5^n moved up by n bits.
+TEST(Integer, HugeNumbersHaveTheBitsOfTheirValues) {
+  constexpr std::size_t kOnes = 400000;  // 2^400000 - 1 has 120,412 digits
+  std::string allOnes = (BigInt::power(BigInt(2), kOnes) - BigInt(1)).digits();
+  std::optional<Bits> bits = toBits(CellRef(allOnes));
+  ASSERT_TRUE(bits.has_value());
+  Bits expected(kOnes / 8, static_cast<char>(0xFF));  // flags 1 1, then kOnes ones, then the end marker
+  expected.push_back(static_cast<char>(0x03));
+  EXPECT_EQ(*bits, expected);
+  EXPECT_EQ(atomBytes(fromBits(expected)), allOnes);
+
+  constexpr std::size_t kTens = 100000;
+  std::string ten = "1" + std::string(kTens, '0');
+  std::string five = BigInt::power(BigInt(5), kTens).digits();
+  std::optional<Bits> tenBits = toBits(CellRef(ten)), fiveBits = toBits(CellRef(five));
+  ASSERT_TRUE(tenBits.has_value() && fiveBits.has_value());
+  std::size_t top = highestBit(*tenBits);
+  ASSERT_EQ(top, highestBit(*fiveBits) + kTens);
+  for (std::size_t i = 2; i <= top; ++i) {
+    bool expectedBit = i >= kTens + 2 && bitAt(*fiveBits, i - kTens);
+    ASSERT_EQ(bitAt(*tenBits, i), expectedBit) << i;
+  }
+  EXPECT_EQ(atomBytes(fromBits(*tenBits)), ten);
+}
+
+TEST(Integer, HugeDecimalAtomsOfEveryFormComeBackFromTheirBits) {
+  std::mt19937_64 random(78);
+  std::string digits = randomDigits(random, 150000);
+  for (const std::string& text : {digits, "0" + digits, "00" + digits, "0000" + digits}) {
+    std::optional<Bits> bits = toBits(CellRef(text));
+    ASSERT_TRUE(bits.has_value());
+    EXPECT_EQ(atomBytes(fromBits(*bits)), text);
+  }
+  // A list K K ending in D carries on with D's whole bit string: flags 1 1, then D's kind and
+  // sign bits (1 1), then its magnitude, so it reads as 4 D + 3.
+  CellRef list = bitList("KK", CellRef(digits));
+  BigInt d = BigInt::fromDigits(digits, false).value();
+  EXPECT_EQ(integerText(list), (d * BigInt(4) + BigInt(3)).digits());
 }
 
 TEST(Integer, ListsOfDecimalsBitsReadBackAsThatDecimal) {
