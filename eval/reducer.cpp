@@ -21,6 +21,7 @@
 
 #include "builtins/table.h"
 #include "support/config.h"
+#include "support/interrupt.h"
 #include "eval/analysis.h"
 #include "eval/combinators.h"
 #include "eval/data_rules.h"
@@ -440,6 +441,7 @@ CellRef runMachine(CellRef state) {
   while (!isFinal(m)) {
     VORN_COUNT_STEP();
     VORN_SPEND_STEP();
+    support::pollInterrupt();  // only the interactive session ever sets the flag
     stepMachine(m);
   }
   return std::move(m.r);

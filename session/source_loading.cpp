@@ -10,7 +10,6 @@
 
 #include "check/checker.h"
 #include "front/globals.h"
-#include "front/loader.h"
 #include "support/assert.h"
 
 namespace vorn::session {
@@ -20,11 +19,11 @@ namespace {
 using cells::CellRef;
 using front::Definition;
 using front::DefinitionForm;
+using support::ErrorReport;
 
-// A source read and checked, ready to join the running program.
+// A source ready to join the running program: the entry under "" and every named definition as
+// the global table will hold it (an empty-call definition as (I body)).
 struct LoadedSource {
-  // The entry under "" and every named definition as the global table will hold it (an
-  // empty-call definition as (I body)), in the form the checker leaves.
   check::Definitions terms;
   std::map<std::string, DefinitionForm, std::less<>> forms;
 };
@@ -33,21 +32,26 @@ bool isEmptyOperand(const CellRef& term) {
   return !cells::isPair(term) && cells::atomBytes(term) == "}";
 }
 
-std::optional<LoadedSource> readLoadedSource(std::string_view text) {
-  front::SourceReading reading = front::readSource(text);
-  if (!reading.report.ok() || isEmptyOperand(reading.entry)) return std::nullopt;
-  LoadedSource source;
-  source.terms.emplace("", std::move(reading.entry));
-  for (Definition& definition : reading.definitions) {
-    if (front::findGlobal(definition.name) != nullptr) return std::nullopt;
+ErrorReport refuseRedefinition(const std::string& name) {
+  return support::makeReport("Twice", "Function [" + name + "] is already defined.", name);
+}
+
+// The definitions by name, or the first that would redefine a name of the running program.
+ErrorReport collect(SourceAddition& addition, LoadedSource& source) {
+  std::vector<std::string> names;
+  for (Definition& definition : addition.definitions) {
+    if (front::findGlobal(definition.name) != nullptr) return refuseRedefinition(definition.name);
     CellRef stored = std::move(definition.body);
     if (definition.form == DefinitionForm::kEmptyCall) {
       stored = cells::makePair(CellRef("I"), std::move(stored));
     }
+    if (source.forms.count(definition.name) == 0) names.push_back(definition.name);
     source.terms.insert_or_assign(definition.name, std::move(stored));
     source.forms.insert_or_assign(std::move(definition.name), definition.form);
   }
-  return source;
+  CellRef entry = addition.entry.empty() ? entryUsing(names) : std::move(addition.entry);
+  source.terms.insert_or_assign("", std::move(entry));
+  return {};
 }
 
 // The definition to store for a checked term: an empty-call term (I body) gives back its body,
@@ -91,25 +95,45 @@ class StoredNames {
 // Stores every named definition the check kept, then tests for unbound letters. That test
 // analyses the terms, so the names they use must be defined first; a refusal takes the new
 // definitions out again.
-bool addDefinitions(const LoadedSource& source) {
+ErrorReport addDefinitions(const LoadedSource& source) {
   StoredNames stored;
   for (const auto& [name, term] : source.terms) {
     if (name.empty()) continue;
     stored.store(definitionOf(name, source.forms.find(name)->second, term));
   }
-  if (check::refuseUnboundLetters(source.terms).ok()) return true;
-  stored.undo();
-  return false;
+  ErrorReport report = check::refuseUnboundLetters(source.terms);
+  if (!report.ok()) stored.undo();
+  return report;
 }
 
 }  // namespace
 
+CellRef entryUsing(const std::vector<std::string>& names) {
+  // A number at the head: it names nothing, so the check follows only the names after it.
+  CellRef term("0");
+  for (const std::string& name : names) term = cells::makePair(std::move(term), CellRef(name));
+  return term;
+}
+
+AddOutcome addSource(SourceAddition addition) {
+  bool hasEntry = !addition.entry.empty();
+  LoadedSource source;
+  AddOutcome outcome;
+  outcome.report = collect(addition, source);
+  if (!outcome.report.ok()) return outcome;
+  outcome.report = check::checkDefinitions(source.terms, &front::globalTable());
+  if (!outcome.report.ok()) return outcome;
+  outcome.report = addDefinitions(source);
+  if (outcome.report.ok() && hasEntry) outcome.entry = source.terms.find("")->second;
+  return outcome;
+}
+
 std::optional<CellRef> loadSource(std::string_view text) {
-  std::optional<LoadedSource> source = readLoadedSource(text);
-  if (!source) return std::nullopt;
-  if (!check::checkDefinitions(source->terms, &front::globalTable()).ok()) return std::nullopt;
-  if (!addDefinitions(*source)) return std::nullopt;
-  return source->terms.find("")->second;
+  front::SourceReading reading = front::readSource(text);
+  if (!reading.report.ok() || isEmptyOperand(reading.entry)) return std::nullopt;
+  AddOutcome added = addSource(SourceAddition{std::move(reading.entry), std::move(reading.definitions)});
+  if (!added.report.ok()) return std::nullopt;
+  return std::move(added.entry);
 }
 
 }  // namespace vorn::session
