@@ -48,8 +48,8 @@ void writeOut(const std::string& text) {
 // The reports of a line point into the line itself first, then into the program file.
 std::vector<ExcerptSource> sourcesFor(const std::string& line, int number,
                                       const std::optional<ProgramSource>& program) {
-  std::vector<ExcerptSource> sources{{"<input>", line, line, number}};
-  if (program) sources.push_back({program->name, program->program, program->text, 1});
+  std::vector<ExcerptSource> sources{{"<input>", line, number}};
+  if (program) sources.push_back({program->name, program->program, 1});
   return sources;
 }
 
@@ -62,7 +62,7 @@ int runConsole(const std::optional<ProgramSource>& program, bool explain) {
   support::ErrorReport started = session::startInteractive(text);
   if (!started.ok()) {
     std::vector<ExcerptSource> sources;
-    if (program) sources.push_back({program->name, program->program, program->text, 1});
+    if (program) sources.push_back({program->name, program->program, 1});
     writeReport(started, sources, explain);
     return kFailureStatus;
   }

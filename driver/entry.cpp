@@ -74,7 +74,7 @@ int printStartReport(std::string_view path) {
 }
 
 int reportFailure(const support::ErrorReport& report, const ProgramSource& source, bool explain) {
-  writeReport(report, {{source.name, source.program, source.text, 1}}, explain);
+  writeReport(report, {{source.name, source.program, 1}}, explain);
   return kFailureStatus;
 }
 

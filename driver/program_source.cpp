@@ -52,8 +52,7 @@ std::optional<ProgramSource> readProgram(const CommandLine& line) {
       return std::nullopt;
   }
   if (!text) return std::nullopt;
-  source.text = std::move(*text);
-  source.program = withoutScriptLine(source.text);
+  source.program = withoutScriptLine(std::move(*text));
   return source;
 }
 

@@ -11,9 +11,8 @@
 namespace vorn::driver {
 
 struct ProgramSource {
-  std::string name;  // how source excerpts name it: the path, "<stdin>" or "<-e>"
-  std::string text;  // the bytes as given
-  std::string program;  // the bytes the front end reads: `text` without its "#!" line
+  std::string name;     // how source excerpts name it: the path, "<stdin>" or "<-e>"
+  std::string program;  // the bytes the front end reads: any "#!" line blanked
 };
 
 // The whole program file as bytes, or nothing when it cannot be opened or read as a file.

@@ -21,19 +21,20 @@ struct LinePlace {
   std::string_view text;  // the whole line, without its newline
 };
 
-LinePlace placeOf(std::string_view shown, std::int64_t offset, int firstLine) {
+LinePlace placeOf(const ExcerptSource& source, std::int64_t offset) {
+  std::string_view text = source.program;
   auto at = static_cast<std::size_t>(offset);
-  std::size_t newline = shown.substr(0, at).rfind('\n');
+  std::size_t newline = text.substr(0, at).rfind('\n');
   std::size_t start = newline == std::string_view::npos ? 0 : newline + 1;
-  int line = firstLine;
+  int line = source.firstLine;
   for (std::size_t i = 0; i < start; ++i) {
-    if (shown[i] == '\n') ++line;
+    if (text[i] == '\n') ++line;
   }
-  std::size_t end = shown.find('\n', at);
-  if (end == std::string_view::npos) end = shown.size();
-  std::string_view text = shown.substr(start, end - start);
-  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-  return LinePlace{line, at - start + 1, text};
+  std::size_t end = text.find('\n', at);
+  if (end == std::string_view::npos) end = text.size();
+  std::string_view whole = text.substr(start, end - start);
+  if (!whole.empty() && whole.back() == '\r') whole.remove_suffix(1);
+  return LinePlace{line, at - start + 1, whole};
 }
 
 // The line with its tabs widened, and the caret's column in it (0-based).
@@ -53,7 +54,7 @@ std::pair<std::string, std::size_t> widened(std::string_view text, std::size_t c
 }
 
 std::string excerptAt(const ExcerptSource& source, const session::SourcePoint& point) {
-  LinePlace place = placeOf(source.shown, point.offset, source.firstLine);
+  LinePlace place = placeOf(source, point.offset);
   auto [line, caret] = widened(place.text, place.column);
   if (line.size() > kWindow) {
     std::size_t from = caret > kContext ? caret - kContext : 0;
@@ -88,8 +89,6 @@ std::string suggestion(const std::vector<std::string>& names) {
 std::string sourceExcerpt(const support::ErrorReport& report, const std::vector<ExcerptSource>& sources) {
   std::string block;
   for (const ExcerptSource& source : sources) {
-    // The offsets are the program's; the shown bytes must line up with them.
-    if (source.shown.size() != source.program.size()) continue;
     std::vector<session::SourcePoint> points = session::reportPoints(report, source.program);
     if (points.empty()) continue;
     for (const session::SourcePoint& point : points) block += excerptAt(source, point);

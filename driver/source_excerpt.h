@@ -14,10 +14,10 @@
 namespace vorn::driver {
 
 // A text a report may point into.
+// No report points into a blanked "#!" line, so the program's own lines are the ones to show.
 struct ExcerptSource {
   std::string_view name;     // shown before the line number
   std::string_view program;  // the text the report was made from
-  std::string_view shown;    // the same bytes as the user has them ("#!" line and all)
   int firstLine = 1;         // the number of its first line
 };
 

@@ -18,7 +18,7 @@ support::ErrorReport commaAt(std::int64_t position) {
 }
 
 std::string excerptOf(const support::ErrorReport& report, std::string_view text, int firstLine = 1) {
-  return sourceExcerpt(report, {{"f.vn", text, text, firstLine}});
+  return sourceExcerpt(report, {{"f.vn", text, firstLine}});
 }
 
 TEST(SourceExcerpt, PlaceLineAndCaret) {
@@ -54,7 +54,7 @@ TEST(SourceExcerpt, TheFirstTextTheReportPointsIntoIsShown) {
   support::ErrorReport cycle = support::makeReport("Cycle", "Cycle detected on function [loop].", "loop");
   std::string line = "loop+1";
   std::string file = ",\nloop\\loop";
-  EXPECT_EQ(sourceExcerpt(cycle, {{"<input>", line, line, 3}, {"f.vn", file, file, 1}}),
+  EXPECT_EQ(sourceExcerpt(cycle, {{"<input>", line, 3}, {"f.vn", file, 1}}),
             "f.vn:2:1: [loop] is defined here\nloop\\loop\n^\n");
 }
 
