@@ -68,7 +68,7 @@ int runConsole(const std::optional<ProgramSource>& program, bool explain) {
   }
   LineReader reader;
   bool showBytes = isatty(STDOUT_FILENO) == 1;
-  if (reader.onTerminal()) {
+  if (reader.editing()) {
     writeOut("vorn " + std::string(kVersion) +
              ": enter definitions or expressions; :quit or Ctrl-D ends, Ctrl-C interrupts.\n");
   }

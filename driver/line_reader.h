@@ -17,10 +17,8 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // True when lines are edited on a terminal.
+  // True when lines are edited on a terminal (standard input and output both are one).
   bool editing() const { return editor_ != nullptr; }
-  // True when a person types the lines: a prompt is shown, and a message on how to leave.
-  bool onTerminal() const { return onTerminal_; }
 
   // The next line, without its newline; kInterrupted when Ctrl-C abandoned the line being typed.
   Got read(std::string& line);
@@ -30,7 +28,7 @@ class LineReader {
  private:
   struct Editor;
   std::unique_ptr<Editor> editor_;
-  bool onTerminal_ = false;
+  bool onTerminal_ = false;  // standard input is a terminal: a person types, a prompt is shown
 };
 
 }  // namespace vorn::driver
