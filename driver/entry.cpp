@@ -1,11 +1,19 @@
-// The process entry: usage and start checks, reading the file, the session's run, and the exit
-// status from the result's low bits or the report on stderr.
+// The process entry: usage and start checks, reading the program, the session's run, and the exit
+// status from the result's low bits or the report on stderr. `vorn file args...` with no option
+// behaves exactly as it always has; the options only add.
 #include "driver/entry.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "cells/integer.h"
+#include "driver/command_line.h"
+#include "driver/console.h"
+#include "driver/program_source.h"
+#include "driver/report_output.h"
 #include "driver/terminal.h"
+#include "driver/version.h"
 #include "session/session.h"
 #include "support/assert.h"
 #include "support/report.h"
@@ -14,57 +22,92 @@ namespace vorn::driver {
 
 namespace {
 
-void printUsage() {
-  std::fputs("Error.\n Type: Usage\nUsage: vorn file arg0 arg1 arg2 ...\n\\/\n", stderr);
+constexpr std::string_view kHelp =
+    "Usage: vorn [option ...] file [arg ...]\n"
+    "       vorn [option ...] - [arg ...]\n"
+    "       vorn [option ...] -e text [arg ...]\n"
+    "       vorn -i [file]\n"
+    "\n"
+    "Runs a program written in the vorn language: loads and checks it, evaluates its entry\n"
+    "applied to the address of the arguments, and exits with the integer it returns.\n"
+    "\n"
+    "Options (they come before the program):\n"
+    "  -           read the program from standard input (the program then finds its own\n"
+    "              input at end of file)\n"
+    "  -e text     the program is the text; the words after it are its arguments\n"
+    "  --check     load and check only: no output and status 0 when the program would run,\n"
+    "              otherwise the report a run would give\n"
+    "  --explain   after a report, show the source line it points at (always done when\n"
+    "              stderr is a terminal)\n"
+    "  -i [file]   interactive session on the file's definitions: a line starting with\n"
+    "              name\\ defines, any other line is evaluated and its value printed;\n"
+    "              :quit or end of input ends it, Ctrl-C interrupts an evaluation\n"
+    "  --help      print this text\n"
+    "  --version   print the version\n"
+    "  --          end of options: the next word is the program file even if it starts\n"
+    "              with - (or write ./-name)\n"
+    "\n"
+    "A first line starting with #! is skipped, so a program can be an executable script.\n"
+    "\n"
+    "Exit status: the program's result (its low 8 bits); 1 for a usage error; 128 when a\n"
+    "failure was reported on stderr.\n"
+    "\n"
+    "Documentation: man vorn; the language guide language.md in the docs folder of the\n"
+    "source tree or of the installation (share/doc/vorn).\n";
+
+void writeText(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
+
+int printUsage(const CommandLine& line) {
+  if (line.problem.empty()) {
+    writeText(stderr, "Error.\n Type: Usage\nUsage: vorn file arg0 arg1 arg2 ...\n\\/\n");
+  } else {
+    writeText(stderr, "Error.\n Type: Usage\n Name: \"" + escapeBytes(line.problemWord) + "\"\n" +
+                          line.problem + "\n\\/\n");
+  }
+  return kUsageStatus;
 }
 
-void printStartReport(const char* path) {
-  std::string text = "Error.\n Type: Start\n Name: \"" + escapeBytes(path) +
-                     "\"\nCould not read program file.\n\\/\n";
-  std::fwrite(text.data(), 1, text.size(), stderr);
+int printStartReport(std::string_view path) {
+  writeText(stderr, "Error.\n Type: Start\n Name: \"" + escapeBytes(path) +
+                        "\"\nCould not read program file.\n\\/\n");
+  return kFailureStatus;
 }
 
-int printReport(const support::ErrorReport& report) {
-  // What the program wrote before it failed comes out before the report, not after it.
-  std::fflush(stdout);
-  std::string text = "\033[m" + displayForm(support::formatReport(report));
-  std::fwrite(text.data(), 1, text.size(), stderr);
+int reportFailure(const support::ErrorReport& report, const ProgramSource& source, bool explain) {
+  writeReport(report, {{source.name, source.program, 1}}, explain);
   return kFailureStatus;
 }
 
 }  // namespace
 
-std::optional<std::string> readProgramFile(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return std::nullopt;
-  std::string text;
-  char chunk[4095];
-  for (;;) {
-    std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
-    if (got == 0) break;
-    text.append(chunk, got);
-  }
-  // A directory opens but cannot be read: that is an unreadable program file, not an empty one.
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return std::nullopt;
-  return text;
-}
-
 int vornMain(int argc, char** argv) {
   ENTRY_ASSERT(argc != 0);
-  if (argc == 1) {
-    printUsage();
-    return kUsageStatus;
+  CommandLine line = parseCommandLine(argc, argv);
+  bool explain = line.explain || stderrIsTerminal();
+  switch (line.action) {
+    case Action::kHelp:
+      writeText(stdout, kHelp);
+      return 0;
+    case Action::kVersion:
+      writeText(stdout, "vorn " + std::string(kVersion) + "\n");
+      return 0;
+    case Action::kUsage:
+      return printUsage(line);
+    default:
+      break;
   }
-  const char* path = argv[1];
-  std::optional<std::string> text = readProgramFile(path);
-  if (!text) {
-    printStartReport(path);
-    return kFailureStatus;
+  std::optional<ProgramSource> source;
+  if (line.from != ProgramFrom::kNothing) {
+    source = readProgram(line);
+    if (!source) return printStartReport(line.from == ProgramFrom::kStandardInput ? "-" : line.program);
   }
-  session::RunOutcome outcome = session::runText(*text, argv + 2);
-  if (!outcome.report.ok()) return printReport(outcome.report);
+  if (line.action == Action::kInteractive) return runConsole(source, explain);
+  if (line.action == Action::kCheck) {
+    support::ErrorReport report = session::checkText(source->program);
+    return report.ok() ? 0 : reportFailure(report, *source, explain);
+  }
+  session::RunOutcome outcome = session::runText(source->program, line.arguments);
+  if (!outcome.report.ok()) return reportFailure(outcome.report, *source, explain);
   auto value = static_cast<std::uint64_t>(cells::integerToInt64(outcome.result));
   return static_cast<int>(static_cast<std::uint32_t>(value));
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "support/config.h"
+#include "support/interrupt.h"
 #include "eval/analysis.h"
 #include "eval/combinators.h"
 #include "eval/data_rules.h"
@@ -439,6 +440,7 @@ CellRef runMachine(CellRef state) {
   while (!isFinal(m)) {
     VORN_COUNT_STEP();
     VORN_SPEND_STEP();
+    support::pollInterrupt();  // only the interactive session ever sets the flag
     stepMachine(m);
   }
   return std::move(m.r);

@@ -69,6 +69,13 @@ RunOutcome runText(std::string_view text, char** argv) {
   return runProgram(argv);
 }
 
+ErrorReport checkText(std::string_view text) {
+  startUp();
+  ErrorReport loaded = front::loadProgram(text);
+  if (!loaded.ok()) return loaded;
+  return check::checkProgram();
+}
+
 std::string clipText(std::string_view text) {
   if (text.size() <= kClipLength) return std::string(text);
   return std::string(text.substr(0, kClipLength - 3)) + "...";

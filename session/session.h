@@ -24,6 +24,10 @@ RunOutcome runProgram(char** argv);
 // The whole pipeline over a program text: start-up, loading, then runProgram.
 RunOutcome runText(std::string_view text, char** argv);
 
+// Start-up, loading and the whole-program check, without evaluating anything: the report a run
+// of the same text would give before its evaluation starts ("Empty" when it would run).
+support::ErrorReport checkText(std::string_view text);
+
 // The text itself when at most 56 bytes, else its first 53 bytes and "...".
 std::string clipText(std::string_view text);
 

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "check/checker.h"
-#include "program/tables.h"
 #include "front/loader.h"
+#include "program/tables.h"
+#include "support/report.h"
 
 namespace vorn::session {
 
@@ -19,11 +20,11 @@ namespace {
 using cells::CellRef;
 using front::Definition;
 using front::DefinitionForm;
+using support::ErrorReport;
 
-// A source read and checked, ready to join the running program.
+// A source ready to join the running program: the entry under "" and every named definition as
+// the global table will hold it (an empty-call definition as (I body)).
 struct LoadedSource {
-  // The entry under "" and every named definition as the global table will hold it (an
-  // empty-call definition as (I body)), in the form the checker leaves.
   check::Definitions terms;
   std::map<std::string, DefinitionForm, std::less<>> forms;
 };
@@ -32,19 +33,24 @@ bool isEmptyOperand(const CellRef& term) {
   return !cells::isPair(term) && cells::atomBytes(term) == "}";
 }
 
-std::optional<LoadedSource> readLoadedSource(std::string_view text) {
-  front::SourceReading reading = front::readSource(text);
-  if (!reading.report.ok() || isEmptyOperand(reading.entry)) return std::nullopt;
-  LoadedSource source;
-  source.terms.emplace("", std::move(reading.entry));
-  for (Definition& definition : reading.definitions) {
-    if (program::findGlobal(definition.name) != nullptr) return std::nullopt;
+ErrorReport refuseRedefinition(const std::string& name) {
+  return support::makeReport("Twice", "Function [" + name + "] is already defined.", name);
+}
+
+// The definitions by name, or the first that would redefine a name of the running program.
+ErrorReport collect(SourceAddition& addition, LoadedSource& source) {
+  std::vector<std::string> names;
+  for (Definition& definition : addition.definitions) {
+    if (program::findGlobal(definition.name) != nullptr) return refuseRedefinition(definition.name);
     std::string name = definition.name;
     DefinitionForm form = definition.form;
+    if (source.forms.count(name) == 0) names.push_back(name);
     source.terms.insert_or_assign(name, front::storedTerm(std::move(definition)));
     source.forms.insert_or_assign(std::move(name), form);
   }
-  return source;
+  CellRef entry = addition.entry.empty() ? entryUsing(names) : std::move(addition.entry);
+  source.terms.insert_or_assign("", std::move(entry));
+  return {};
 }
 
 // The names a load added, with what the recompute set said of each before, so that a refusal
@@ -75,25 +81,45 @@ class StoredNames {
 // Stores every named definition the check kept, then tests for unbound letters. That test
 // analyses the terms, so the names they use must be defined first; a refusal takes the new
 // definitions out again.
-bool addDefinitions(const LoadedSource& source) {
+ErrorReport addDefinitions(const LoadedSource& source) {
   StoredNames stored;
   for (const auto& [name, term] : source.terms) {
     if (name.empty()) continue;
     stored.store(name, source.forms.find(name)->second, term);
   }
-  if (check::refuseUnboundLetters(source.terms).ok()) return true;
-  stored.undo();
-  return false;
+  ErrorReport report = check::refuseUnboundLetters(source.terms);
+  if (!report.ok()) stored.undo();
+  return report;
 }
 
 }  // namespace
 
+CellRef entryUsing(const std::vector<std::string>& names) {
+  // A number at the head: it names nothing, so the check follows only the names after it.
+  CellRef term("0");
+  for (const std::string& name : names) term = cells::makePair(std::move(term), CellRef(name));
+  return term;
+}
+
+AddOutcome addSource(SourceAddition addition) {
+  bool hasEntry = !addition.entry.empty();
+  LoadedSource source;
+  AddOutcome outcome;
+  outcome.report = collect(addition, source);
+  if (!outcome.report.ok()) return outcome;
+  outcome.report = check::checkDefinitions(source.terms, &program::globals().all());
+  if (!outcome.report.ok()) return outcome;
+  outcome.report = addDefinitions(source);
+  if (outcome.report.ok() && hasEntry) outcome.entry = source.terms.find("")->second;
+  return outcome;
+}
+
 std::optional<CellRef> loadSource(std::string_view text) {
-  std::optional<LoadedSource> source = readLoadedSource(text);
-  if (!source) return std::nullopt;
-  if (!check::checkDefinitions(source->terms, &program::globals().all()).ok()) return std::nullopt;
-  if (!addDefinitions(*source)) return std::nullopt;
-  return source->terms.find("")->second;
+  front::SourceReading reading = front::readSource(text);
+  if (!reading.report.ok() || isEmptyOperand(reading.entry)) return std::nullopt;
+  AddOutcome added = addSource(SourceAddition{std::move(reading.entry), std::move(reading.definitions)});
+  if (!added.report.ok()) return std::nullopt;
+  return std::move(added.entry);
 }
 
 }  // namespace vorn::session

@@ -6,8 +6,9 @@ Usage: install_test.py BUILD_DIR SOURCE_DIR
 `cmake --install` runs with the prefix /opt/vorn-install-test and DESTDIR set to a temporary
 directory, as `make install PREFIX=... DESTDIR=...` does. The test then checks that every file
 landed under DESTDIR + prefix, runs the installed binary on installed examples, checks that the
-manual page names the real prefix (not the staging directory), renders the page with `man -l`
-(groff's warnings on), and runs the example program that the page prints. Exits 77 (a skip for
+manual page names the real prefix (not the staging directory), checks --help and that --version
+gives the project version, renders the page with `man -l` (groff's warnings on), and runs the
+example program that the page prints. Exits 77 (a skip for
 ctest) when everything else passed but there is no man to render the page with.
 """
 import json
@@ -78,6 +79,16 @@ def check_binary(root):
     result = run([vorn])
     check(result.returncode == 1 and b"Type: Usage" in result.stderr,
           f"installed vorn without arguments: status {result.returncode}")
+    result = run([vorn, "--help"])
+    check(result.returncode == 0 and result.stdout.startswith(b"Usage: vorn ") and not result.stderr,
+          f"installed vorn --help: status {result.returncode}, stdout {result.stdout[:80]!r}")
+
+
+def check_version(root, version):
+    """--version prints the project version, which CMake gives the binary."""
+    result = run([os.path.join(root, "bin/vorn"), "--version"])
+    check(result.returncode == 0 and result.stdout == f"vorn {version}\n".encode() and not result.stderr,
+          f"installed vorn --version: status {result.returncode}, stdout {result.stdout!r}")
 
 
 def check_extension_version(root, version):
@@ -145,6 +156,7 @@ def main():
         check_files(root, source_dir)
         check_binary(root)
         version = project_version(build_dir)
+        check_version(root, version)
         check_extension_version(root, version)
         page = os.path.join(root, "share/man/man1/vorn.1")
         text = None

@@ -12,14 +12,19 @@ each opened by a line "--- section":
   stdout    the expected standard output (default empty)
   stderr    the expected standard error (default empty)
   path      the program path handed to vorn instead of program.vn (escapes as below)
+  options   one word per line, handed to vorn before the program path (escapes as below)
+  argv      one word per line: the whole command line after vorn, in place of the options,
+            the program path and the args (escapes as below); the program is still written
+            to program.vn
   bare      (no content) run vorn with no arguments at all
   setup     a shell command run in the case's scratch folder before vorn (optional)
 
 A section's content is every line between its marker and the next marker; a section whose
 content is followed by a line "--- end" has no final newline (the newline before the marker is
-dropped). In stdout, stderr and path, <ESC> stands for the escape byte, <NUL> for a zero byte and
-<HEX:xx> for any byte. vorn runs in a fresh scratch folder, where $VORN_CASE_DIR also points;
-$VORN_SOURCE_DIR is the source tree, so a setup can copy a program from examples/.
+dropped). In stdout, stderr, path, options and argv, <ESC> stands for the escape byte, <NUL> for
+a zero byte and <HEX:xx> for any byte. vorn runs in a fresh scratch folder, where
+$VORN_CASE_DIR also points; $VORN_SOURCE_DIR is the source tree, so a setup can copy a program
+from examples/; $VORN_BINARY is the vorn under test, for scripts that name it.
 
 $VORN_RUNNER, when set, is a command (split at spaces) that every vorn process runs under, such
 as valgrind; the runner must keep vorn's exit status and standard streams unchanged.
@@ -69,18 +74,31 @@ def unescape(data):
     return re.sub(rb"<HEX:([0-9a-fA-F]{2})>", lambda m: bytes([int(m.group(1), 16)]), data)
 
 
+def words(section):
+    """One word per line, escapes undone; an empty line is an empty word."""
+    if section.endswith(b"\n"):
+        section = section[:-1]
+    return [unescape(w) for w in section.split(b"\n")]
+
+
 def run_case(binary, case):
     s = case["sections"]
     with tempfile.TemporaryDirectory(prefix="vorn-case-") as scratch:
         program = os.path.join(scratch, "program.vn")
         with open(program, "wb") as f:
             f.write(s.get("program", b""))
-        env = dict(os.environ, VORN_CASE_DIR=scratch, VORN_SOURCE_DIR=SOURCE_DIR)
+        env = dict(os.environ, VORN_CASE_DIR=scratch, VORN_SOURCE_DIR=SOURCE_DIR, VORN_BINARY=binary)
         if "setup" in s:
             subprocess.run(s["setup"].decode(), shell=True, cwd=scratch, env=env, check=True)
         args = [a.decode() for a in s.get("args", b"").split(b"\n") if a != b""]
         target = unescape(s["path"].rstrip(b"\n")) if "path" in s else b"program.vn"
-        command = [binary] if "bare" in s else [binary.encode(), target] + [a.encode() for a in args]
+        options = words(s["options"]) if "options" in s else []
+        if "bare" in s:
+            command = [binary]
+        elif "argv" in s:
+            command = [binary.encode()] + words(s["argv"])
+        else:
+            command = [binary.encode()] + options + [target] + [a.encode() for a in args]
         command = RUNNER + command
         try:
             done = subprocess.run(command, input=s.get("stdin", b""),
