@@ -9,6 +9,7 @@
 #include <string>
 
 #include "builtins/convention.h"
+#include "builtins/fault_guard.h"
 #include "builtins/table.h"
 #include "cells/integer.h"
 #include "cells/text.h"
@@ -21,7 +22,7 @@ namespace {
 SourceLoader gLoader = nullptr;
 
 // The source text a value stands for: a blob's payload, a text's content (pieces joined), or the
-// zero-terminated string at an integer address. Nothing for any other kind, and for the null
+// zero-terminated string at an integer address (probed first). Nothing for any other kind, and for the null
 // address, which holds no string.
 std::optional<std::string> sourceOf(Cell* value) {
   switch (cells::valueKind(value)) {
@@ -30,7 +31,10 @@ std::optional<std::string> sourceOf(Cell* value) {
     case 'i': {
       std::int64_t address;
       if (!readInteger(value, address) || address == 0) return std::nullopt;
-      return std::string(reinterpret_cast<const char*>(static_cast<std::intptr_t>(address)));
+      const char* string = reinterpret_cast<const char*>(static_cast<std::intptr_t>(address));
+      // A wild address ends the run with a Fault report naming load, not with a crash.
+      probeString("load", string);
+      return std::string(string);
     }
     default: return std::nullopt;
   }

@@ -154,3 +154,22 @@ x\load [getx 5]
  Name: getx
 The builtin could not read or write memory at an address the program gave it.
 \/
+=== load of a wild address names load
+--- program
+x\load 12345
+--- end
+--- status
+128
+--- stderr
+<ESC>[mError.
+ Type: Fault
+ Name: load
+The builtin could not read or write memory at an address the program gave it.
+\/
+=== load of a valid address reads the source there
+--- program
+x\a{strcpy buf [plus 1 2]}b{setx (plus buf 9) 0}load (plus buf 1),
+buf\malloc 20
+--- end
+--- status
+3
