@@ -17,6 +17,7 @@
 #include "eval/printer.h"
 #include "program/tables.h"
 #include "support/log.h"
+#include "support/report.h"
 
 namespace vorn::check {
 
@@ -28,20 +29,6 @@ using support::makeReport;
 namespace {
 
 using Rule = ErrorReport (*)(Definitions& definitions, const Definitions* outside);
-
-// Names travel into reports with NUL and newline exchanged, so that a newline in a name cannot
-// break the report's lines.
-std::string exchangeNulNewline(std::string_view bytes) {
-  std::string out(bytes);
-  for (char& c : out) {
-    if (c == '\0') {
-      c = '\n';
-    } else if (c == '\n') {
-      c = '\0';
-    }
-  }
-  return out;
-}
 
 // Applies `change` to every definition, in name order.
 template <typename Change>
@@ -77,7 +64,7 @@ ErrorReport refuseFunkyBinders(Definitions& definitions, const Definitions*) {
   for (const auto& [name, definition] : definitions) {
     Cell* funky = findFunkyBinder(definition.get());
     if (funky == nullptr) continue;
-    std::string shown = exchangeNulNewline(eval::showSource(CellRef::borrow(funky)));
+    std::string shown = support::exchangeNulNewline(eval::showSource(CellRef::borrow(funky)));
     std::string message = "Funky key in expression " + shown;
     message += name.empty() ? "." : " in function " + name + ".";
     return makeReport("Funky", message);
@@ -98,7 +85,7 @@ ErrorReport refuseUndefinedReachableNames(Definitions& definitions, const Defini
     if (found == definitions.end()) {
       if (isDefinedOutside(outside, name)) continue;
       std::string referrer = next.mapped().empty() ? "TOP" : next.mapped();
-      std::string missing = exchangeNulNewline(name);
+      std::string missing = support::exchangeNulNewline(name);
       return makeReport("Alive",
                         "Alive function [" + referrer + "] references undefined [" + missing + "].",
                         missing);

@@ -12,6 +12,7 @@
 #include "front/loader.h"
 #include "front/source_text.h"
 #include "program/tables.h"
+#include "support/report.h"
 
 namespace vorn::session {
 
@@ -23,18 +24,6 @@ constexpr front::CharSet kComma{","};
 
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
-}
-
-std::string exchangeNulNewline(std::string_view bytes) {
-  std::string out(bytes);
-  for (char& c : out) {
-    if (c == '\0') {
-      c = '\n';
-    } else if (c == '\n') {
-      c = '\0';
-    }
-  }
-  return out;
 }
 
 // The position written as five base-64 digits in a message, after `marker`.
@@ -242,7 +231,7 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
 
 std::string missingName(const ErrorReport& report) {
   if (report.type != "Alive") return {};
-  return exchangeNulNewline(report.name);
+  return support::exchangeNulNewline(report.name);
 }
 
 std::vector<SourcePoint> reportPoints(const ErrorReport& report, std::string_view text) {

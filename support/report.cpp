@@ -22,4 +22,16 @@ std::string formatReport(const ErrorReport& report) {
   return out;
 }
 
+std::string exchangeNulNewline(std::string_view bytes) {
+  std::string out(bytes);
+  for (char& c : out) {
+    if (c == '\0') {
+      c = '\n';
+    } else if (c == '\n') {
+      c = '\0';
+    }
+  }
+  return out;
+}
+
 }  // namespace vorn::support

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vorn::support {
 
@@ -20,6 +21,10 @@ struct ErrorReport {
 // A report of the given type and message, with an optional name and position.
 ErrorReport makeReport(std::string type, std::string message, std::string name = {},
                        std::int64_t position = 0);
+
+// Names travel into reports with NUL and newline exchanged, so that a newline in a name cannot
+// break the report's lines (and the exchange undoes itself).
+std::string exchangeNulNewline(std::string_view bytes);
 
 // "No errors.\n" for an empty report, otherwise the "Error." block ending in "\\/\n".
 std::string formatReport(const ErrorReport& report);
