@@ -10,6 +10,7 @@
 
 #include "cells/decimal_memo.h"
 #include "cells/digits.h"
+#include "cells/span_product.h"
 
 namespace vorn::cells {
 
@@ -188,59 +189,19 @@ void multiplySchoolbook(Limb* r, const Limb* a, std::size_t na, const Limb* b, s
   for (std::size_t k = 0; k < n; ++k) r[k] = static_cast<Limb>(columns[k]);
 }
 
-void multiplySpans(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb);
+// The decimal base for the shared product code.
+struct DecimalLimbs {
+  using Digit = Limb;
+  static constexpr std::size_t kKaratsubaDigits = kKaratsubaThreshold;
+  static constexpr auto schoolbook = multiplySchoolbook;
+  static constexpr auto addSpans = vorn::cells::addSpans;
+  static constexpr auto addInto = vorn::cells::addInto;
+  static constexpr auto subtractFrom = vorn::cells::subtractFrom;
+};
 
-// r[0..na+nb) = a * b for na much longer than nb: a is cut into pieces of nb limbs, each
-// multiplied by b as a balanced product.
-void multiplyUnbalanced(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-  std::fill(r, r + na + nb, 0);
-  Limbs piece(2 * nb);
-  for (std::size_t at = 0; at < na; at += nb) {
-    std::size_t len = std::min(nb, na - at);
-    multiplySpans(piece.data(), a + at, len, b, nb);
-    addInto(r + at, na + nb - at, piece.data(), len + nb);
-  }
-}
-
-// Karatsuba: with a = a1 B^m + a0 and b = b1 B^m + b0, the middle term a0 b1 + a1 b0 is
-// (a0 + a1)(b0 + b1) - a0 b0 - a1 b1: three half-size products instead of four.
-void multiplyKaratsuba(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-  std::size_t m = (na + 1) / 2;
-  const Limb *a0 = a, *a1 = a + m, *b0 = b, *b1 = b + m;
-  std::size_t na1 = na - m, nb1 = nb - m;
-  multiplySpans(r, a0, m, b0, m);                 // a0 b0 into r[0..2m)
-  multiplySpans(r + 2 * m, a1, na1, b1, nb1);     // a1 b1 into r[2m..na+nb)
-  Limbs sa(m + 1), sb(m + 1);
-  sa[m] = addSpans(sa.data(), a0, m, a1, na1);
-  sb[m] = addSpans(sb.data(), b0, m, b1, nb1);
-  Limbs middle(2 * m + 2);
-  multiplySpans(middle.data(), sa.data(), m + 1, sb.data(), m + 1);
-  subtractFrom(middle.data(), middle.size(), r, 2 * m);
-  subtractFrom(middle.data(), middle.size(), r + 2 * m, na1 + nb1);
-  addInto(r + m, na + nb - m, middle.data(), middle.size());
-}
-
-// r[0..na+nb) = a * b; r must not overlap a or b.
+// r[0..na+nb) = a * b, every limb of r written; r must not overlap a or b.
 void multiplySpans(Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb) {
-  std::size_t total = na + nb;
-  na = trimmedLength(a, na);
-  nb = trimmedLength(b, nb);
-  if (na < nb) {
-    std::swap(a, b);
-    std::swap(na, nb);
-  }
-  if (nb == 0) {
-    std::fill(r, r + total, 0);
-    return;
-  }
-  std::fill(r + na + nb, r + total, 0);
-  if (nb < kKaratsubaThreshold) {
-    multiplySchoolbook(r, a, na, b, nb);
-  } else if (nb <= (na + 1) / 2) {
-    multiplyUnbalanced(r, a, na, b, nb);
-  } else {
-    multiplyKaratsuba(r, a, na, b, nb);
-  }
+  SpanProduct<DecimalLimbs>::multiply(r, a, na, b, nb);
 }
 
 // a[0..n) *= d in place (d < kBase); returns the limb carried out of the top.
