@@ -14,9 +14,9 @@
 #include "cells/integer.h"
 #include "cells/real.h"
 #include "cells/text.h"
-#include "check/intern.h"
 #include "eval/data_rules.h"
 #include "eval/printer.h"
+#include "program/tables.h"
 
 namespace vorn::builtins {
 
@@ -61,12 +61,12 @@ std::string withMinus(std::string text) {
 
 CellRef treeType(CellRef node) {
   Args args(node, 1);
-  return check::intern(CellRef(kindName(cells::valueKind(args[0]))));
+  return program::intern(CellRef(kindName(cells::valueKind(args[0]))));
 }
 
 CellRef treeTern(CellRef node) {
   Args args(node, 1);
-  return check::intern(CellRef::borrow(args[0]));
+  return program::intern(CellRef::borrow(args[0]));
 }
 
 CellRef treeRaws(CellRef node) {
