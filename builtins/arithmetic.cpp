@@ -495,14 +495,10 @@ std::optional<bool> sameValues(Cell* a, Cell* b) {
 // ---- Sequences ------------------------------------------------------------------------------
 
 // The first byte of a blob or text as a one-byte text; the newline and both brackets, which a
-// one-byte text cannot hold as program text, come as the names [[p]], [[q]] and [[r]].
+// one-byte text cannot hold as program text, come as the texts of their escape groups: [[p]],
+// [[q]] and [[r]].
 CellRef firstByteText(char byte) {
-  switch (byte) {
-    case '\n': return CellRef("[[p]]");
-    case '[': return CellRef("[[q]]");
-    case ']': return CellRef("[[r]]");
-    default: return cells::makeText(std::string_view(&byte, 1));
-  }
+  return cells::makeText(cells::escapeGroups(std::string_view(&byte, 1)));
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "cells/integer.h"
 #include "cells/real.h"
 #include "cells/text.h"
-#include "eval/data_rules.h"
 
 namespace vorn::builtins {
 
@@ -50,9 +49,6 @@ std::int64_t bitLength(const cells::Bits& bits) {
 
 std::string flatText(Cell* text) { return cells::textBytes(CellRef::borrow(text)); }
 
-// An element returned as rght returns it: a group stays a text, a byte becomes its name.
-CellRef elementValue(std::string_view element) { return eval::elementAtom(element); }
-
 // The one element a text e becomes inside another text, placed as a text joins its right part: a
 // code-map name (the one-character text that look gives for a byte) is that byte again, any other
 // text is one bracketed group. So cork takes back exactly what look gives.
@@ -68,7 +64,7 @@ std::optional<unsigned char> byteOfText(Cell* e) {
   const auto& map = cells::codeMap();
   auto it = map.find(cells::atomBytes(flat));
   if (it != map.end()) return static_cast<unsigned char>(it->second[0]);
-  return elementByte(cells::textBytes(CellRef::borrow(e)));
+  return cells::elementByte(cells::textBytes(CellRef::borrow(e)));
 }
 
 bool readBit(Cell* e, bool& on) {
@@ -104,11 +100,11 @@ CellRef indexLook(CellRef node) {
     }
     case 'u': {
       std::string content = flatText(x);
-      auto elements = textElements(content);
+      auto elements = cells::textElements(content);
       auto count = static_cast<std::int64_t>(elements.size());
       if (!fromEnd(i, count) || i >= count) return wrongType();
-      ElementRange e = elements[static_cast<std::size_t>(i)];
-      return elementValue(std::string_view(content).substr(e.start, e.length));
+      cells::ElementRange e = elements[static_cast<std::size_t>(i)];
+      return cells::elementAtom(std::string_view(content).substr(e.start, e.length));
     }
     default: return wrongType();
   }
@@ -144,12 +140,12 @@ CellRef indexInto(CellRef node) {
     }
     case 'u': {
       std::string content = flatText(x);
-      auto elements = textElements(content);
+      auto elements = cells::textElements(content);
       auto length = static_cast<std::int64_t>(elements.size());
       if (!fromEnd(start, length) || start + count >= length) return wrongType();
       std::string text;
       for (std::int64_t k = start; k < start + count; ++k) {
-        ElementRange e = elements[static_cast<std::size_t>(k)];
+        cells::ElementRange e = elements[static_cast<std::size_t>(k)];
         text.append(content, e.start, e.length);
       }
       return cells::makeText(text);
@@ -201,10 +197,10 @@ CellRef indexCork(CellRef node) {
     case 'u': {
       if (!cells::isTextClass(e)) return wrongType();
       std::string content = flatText(x);
-      auto elements = textElements(content);
+      auto elements = cells::textElements(content);
       auto count = static_cast<std::int64_t>(elements.size());
       if (!fromEnd(i, count) || i >= count) return wrongType();
-      ElementRange at = elements[static_cast<std::size_t>(i)];
+      cells::ElementRange at = elements[static_cast<std::size_t>(i)];
       std::string text = content.substr(0, at.start);
       text += placedElement(e);
       text.append(content, at.start + at.length);
@@ -215,19 +211,6 @@ CellRef indexCork(CellRef node) {
 }
 
 namespace {
-
-std::string escapedBytes(std::string_view bytes) {
-  std::string out;
-  for (char c : bytes) {
-    switch (c) {
-      case '\n': out += "[p]"; break;
-      case '[': out += "[q]"; break;
-      case ']': out += "[r]"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
 
 // The nested text of a boxed tree's payload: K is [], J p q is p's text with q's appended as
 // its last element. So a list J (J (J K q1) q2) q3 is "[" + the texts of q1, q2, q3 + "]"; each
@@ -258,13 +241,13 @@ CellRef indexRows(CellRef node) {
   Args args(node, 1);
   Cell* x = args[0];
   switch (cells::valueKind(x)) {
-    case 'a': return cells::makeText(escapedBytes(cells::blobPayload(x)));
+    case 'a': return cells::makeText(cells::escapeGroups(cells::blobPayload(x)));
     case 'e': return cells::makeText(cells::realText(CellRef::borrow(x)));
     case 'i': {
       std::int64_t value;
       LIB_ASSERT(readInteger(x, value));
       char byte = static_cast<char>(value & 0xFF);
-      return cells::makeText(escapedBytes(std::string_view(&byte, 1)));
+      return cells::makeText(cells::escapeGroups(std::string_view(&byte, 1)));
     }
     case 'u': return cells::flattenText(CellRef::borrow(x));
     case 'o': return wrongType();

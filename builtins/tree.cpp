@@ -14,9 +14,8 @@
 #include "cells/integer.h"
 #include "cells/real.h"
 #include "cells/text.h"
-#include "check/intern.h"
-#include "eval/data_rules.h"
 #include "eval/printer.h"
+#include "program/tables.h"
 
 namespace vorn::builtins {
 
@@ -61,12 +60,12 @@ std::string withMinus(std::string text) {
 
 CellRef treeType(CellRef node) {
   Args args(node, 1);
-  return check::intern(CellRef(kindName(cells::valueKind(args[0]))));
+  return program::intern(CellRef(kindName(cells::valueKind(args[0]))));
 }
 
 CellRef treeTern(CellRef node) {
   Args args(node, 1);
-  return check::intern(CellRef::borrow(args[0]));
+  return program::intern(CellRef::borrow(args[0]));
 }
 
 CellRef treeRaws(CellRef node) {
@@ -125,7 +124,7 @@ CellRef textOrTreePart(Cell* x, bool last) {
   if (cells::isTextClass(x)) {
     // The empty text has no parts; a program asking for them gets Z, not a crash.
     if (cells::isAtomCell(x) && cells::atomBytesOf(x) == "[]") return wrongType();
-    eval::TextSplit split = eval::splitLastElement(x);
+    cells::TextSplit split = cells::splitLastElement(x);
     return last ? std::move(split.last) : std::move(split.init);
   }
   Cell* payload = boxedPayload(x);
@@ -185,13 +184,13 @@ CellRef treeInit(CellRef node) {
     case 'o': return wrongType();
     case 'u': {
       std::string content = textContent(x), bytes;
-      for (ElementRange e : textElements(content)) {
+      for (cells::ElementRange e : cells::textElements(content)) {
         std::string_view element(content.data() + e.start, e.length);
         if (element.size() == 1 && element[0] != '[' && element[0] != ']') {
           bytes += element[0];
           continue;
         }
-        auto byte = elementByte(element);
+        auto byte = cells::elementByte(element);
         if (!byte || element.size() == 1) return wrongType();
         bytes += static_cast<char>(*byte);
       }
@@ -231,7 +230,7 @@ CellRef treeLord(CellRef node) {
   Cell* x = args[0];
   switch (cells::valueKind(x)) {
     case 'u': {
-      auto byte = elementByte(textContent(x));
+      auto byte = cells::elementByte(textContent(x));
       return byte ? signedResult(*byte) : wrongType();
     }
     case 'a': {

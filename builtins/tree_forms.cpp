@@ -1,6 +1,8 @@
 // Reading and building the encoded forms of trees, bits and bytes.
 #include "builtins/tree_forms.h"
 
+#include <vector>
+
 #include "cells/bits.h"
 
 namespace vorn::builtins {
@@ -112,46 +114,6 @@ std::optional<std::string> realByteForm(Cell* value) {
     depths.push_back(depth - 1);
   }
   return bytes;
-}
-
-// The byte a one-element text stands for: a plain byte (with zero and newline exchanged, as
-// everywhere text becomes codes), a code-map name, or one of the escape groups.
-std::optional<unsigned char> elementByte(std::string_view content) {
-  if (content.size() == 1) {
-    auto c = static_cast<unsigned char>(content[0]);
-    if (c == 0) return 10;
-    if (c == 10) return 0;
-    return c;
-  }
-  if (content == "[p]") return 10;
-  if (content == "[q]") return 91;
-  if (content == "[r]") return 93;
-  return std::nullopt;
-}
-
-std::vector<ElementRange> textElements(std::string_view content) {
-  std::vector<ElementRange> elements;
-  std::size_t i = 0;
-  while (i < content.size()) {
-    if (content[i] != '[') {
-      elements.push_back({i, 1});
-      ++i;
-      continue;
-    }
-    std::size_t depth = 0, j = i;
-    for (; j < content.size(); ++j) {
-      if (content[j] == '[') ++depth;
-      if (content[j] == ']' && --depth == 0) break;
-    }
-    if (j == content.size()) {  // an unbalanced '[' stands alone
-      elements.push_back({i, 1});
-      ++i;
-      continue;
-    }
-    elements.push_back({i, j - i + 1});
-    i = j + 1;
-  }
-  return elements;
 }
 
 }  // namespace vorn::builtins

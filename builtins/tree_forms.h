@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string_view>
-#include <vector>
 #include <string>
 
 #include "cells/cell.h"
@@ -30,17 +29,5 @@ std::optional<unsigned char> byteTreeValue(Cell* value);
 std::optional<std::string> byteListBytes(Cell* value);
 // The eight bytes of a real byte form (a depth-three V tree of V-bytes of K and H leaves).
 std::optional<std::string> realByteForm(Cell* value);
-
-// The byte a one-element text content stands for: a plain byte (with zero and newline exchanged,
-// as everywhere text becomes codes) or one of the groups [p], [q], [r]; nothing otherwise.
-std::optional<unsigned char> elementByte(std::string_view content);
-
-// Text elements of a flat text Atom's bytes (without the outer brackets): single bytes and
-// bracketed groups, in order, as [start, length) ranges of `content`.
-struct ElementRange {
-  std::size_t start;
-  std::size_t length;
-};
-std::vector<ElementRange> textElements(std::string_view content);
 
 }  // namespace vorn::builtins

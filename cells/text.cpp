@@ -259,6 +259,137 @@ std::string joinText(std::string_view a, std::string_view b) {
   return joined;
 }
 
+// ---- Text elements --------------------------------------------------------------------------
+
+std::string_view escapeGroup(char byte) {
+  switch (byte) {
+    case '\n': return "[p]";
+    case '[': return "[q]";
+    case ']': return "[r]";
+    default: return {};
+  }
+}
+
+std::string escapeGroups(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (char c : bytes) {
+    std::string_view group = escapeGroup(c);
+    if (group.empty()) out += c;
+    else out += group;
+  }
+  return out;
+}
+
+std::string hexEscapes(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char ch : bytes) {
+    auto c = static_cast<unsigned char>(ch);
+    if (c >= 32 && c <= 126 && c != '[' && c != ']') {
+      out += ch;
+    } else {
+      out += '[';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+      out += ']';
+    }
+  }
+  return out;
+}
+
+std::vector<ElementRange> textElements(std::string_view content) {
+  std::vector<ElementRange> elements;
+  std::size_t i = 0;
+  while (i < content.size()) {
+    if (content[i] != '[') {
+      elements.push_back({i, 1});
+      ++i;
+      continue;
+    }
+    std::size_t depth = 0, j = i;
+    for (; j < content.size(); ++j) {
+      if (content[j] == '[') ++depth;
+      if (content[j] == ']' && --depth == 0) break;
+    }
+    if (j == content.size()) {  // an unbalanced '[' stands alone
+      elements.push_back({i, 1});
+      ++i;
+      continue;
+    }
+    elements.push_back({i, j - i + 1});
+    i = j + 1;
+  }
+  return elements;
+}
+
+// One pass from the end, with the "]" still waiting for their "[" on a stack.
+std::vector<std::size_t> groupStarts(std::string_view bytes) {
+  std::vector<std::size_t> starts(bytes.size(), kUnbalanced);
+  std::vector<std::size_t> waiting;
+  for (std::size_t i = bytes.size(); i-- > 0;) {
+    if (bytes[i] == ']') {
+      waiting.push_back(i);
+    } else if (bytes[i] == '[' && !waiting.empty()) {
+      starts[waiting.back()] = i;
+      waiting.pop_back();
+    }
+  }
+  return starts;
+}
+
+std::size_t elementStart(std::string_view bytes, const std::vector<std::size_t>& starts, std::size_t first,
+                         std::size_t end) {
+  if (bytes[end] != ']') return end;
+  std::size_t start = starts[end];
+  return start != kUnbalanced && start >= first ? start : end;
+}
+
+CellRef elementAtom(std::string_view element) {
+  if (element.size() != 1) return CellRef(element);
+  if (std::string_view group = escapeGroup(element[0]); !group.empty()) return CellRef(group);
+  const auto& map = codeMap();
+  auto it = map.find(element);
+  CORE_ASSERT(it != map.end());
+  return CellRef(it->second);
+}
+
+TextSplit splitLastElement(Cell* text) {
+  if (!isAtomCell(text)) {
+    return {CellRef::borrow(leftOf(text)), CellRef::borrow(rightOf(text))};
+  }
+  std::string_view bytes = atomBytesOf(text);
+  CORE_ASSERT(bytes.size() >= 3);
+  // The last element: a group found by reading back from its "]" to the "[" that balances it.
+  std::size_t end = bytes.size() - 2, start = end;
+  if (bytes[end] == ']') {
+    std::size_t depth = 1, i = end;
+    while (i > 1 && depth != 0) {
+      --i;
+      if (bytes[i] == ']') ++depth;
+      if (bytes[i] == '[') --depth;
+    }
+    // An unbalanced group cannot be an element: its closing byte then stands alone.
+    start = depth == 0 ? i : end;
+  }
+  std::string init(bytes.substr(0, start));
+  init += ']';
+  return {CellRef(init), elementAtom(bytes.substr(start, end - start + 1))};
+}
+
+std::optional<unsigned char> elementByte(std::string_view content) {
+  if (content.size() == 1) {
+    auto c = static_cast<unsigned char>(content[0]);
+    if (c == 0) return 10;
+    if (c == 10) return 0;
+    return c;
+  }
+  for (char byte : {'\n', '[', ']'}) {
+    if (content == escapeGroup(byte)) return static_cast<unsigned char>(byte);
+  }
+  return std::nullopt;
+}
+
 // ---- Character code -------------------------------------------------------------------------
 
 unsigned char charCode(int keyClass, char character) {

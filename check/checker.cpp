@@ -11,7 +11,6 @@
 
 #include "check/binders.h"
 #include "check/desugar.h"
-#include "check/intern.h"
 #include "check/layout.h"
 #include "eval/analysis.h"
 #include "eval/printer.h"
@@ -184,9 +183,10 @@ ErrorReport refuseMoreThanTenParameters(Definitions& definitions, const Definiti
 
 // Equal subterms of all definitions become one Cell; only values stay in the interning set.
 void shareEqualSubterms(Definitions& definitions) {
-  clearInternSet();
-  rewriteEveryDefinition(definitions, intern);
-  internSet().keepOnly(eval::isValue);
+  program::InternSet& interned = program::tables().interned();
+  interned.clear();
+  rewriteEveryDefinition(definitions, program::intern);
+  interned.keepOnly(eval::isValue);
 }
 
 // The rules of checkDefinitions, in the order they run; the first refusal ends the check.

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "cells/integer.h"
+#include "cells/text.h"
 #include "driver/command_line.h"
 #include "driver/console.h"
 #include "driver/program_source.h"
 #include "driver/report_output.h"
-#include "driver/terminal.h"
 #include "driver/version.h"
 #include "session/session.h"
 #include "support/assert.h"
@@ -61,14 +61,14 @@ int printUsage(const CommandLine& line) {
   if (line.problem.empty()) {
     writeText(stderr, "Error.\n Type: Usage\nUsage: vorn file arg0 arg1 arg2 ...\n\\/\n");
   } else {
-    writeText(stderr, "Error.\n Type: Usage\n Name: \"" + escapeBytes(line.problemWord) + "\"\n" +
+    writeText(stderr, "Error.\n Type: Usage\n Name: \"" + cells::hexEscapes(line.problemWord) + "\"\n" +
                           line.problem + "\n\\/\n");
   }
   return kUsageStatus;
 }
 
 int printStartReport(std::string_view path) {
-  writeText(stderr, "Error.\n Type: Start\n Name: \"" + escapeBytes(path) +
+  writeText(stderr, "Error.\n Type: Start\n Name: \"" + cells::hexEscapes(path) +
                         "\"\nCould not read program file.\n\\/\n");
   return kFailureStatus;
 }

@@ -46,21 +46,4 @@ std::string displayForm(std::string_view bytes) {
   return out;
 }
 
-std::string escapeBytes(std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (char ch : bytes) {
-    auto c = static_cast<unsigned char>(ch);
-    if (c >= 32 && c <= 126 && c != '[' && c != ']') {
-      out += ch;
-    } else {
-      out += '[';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-      out += ']';
-    }
-  }
-  return out;
-}
-
 }  // namespace vorn::driver

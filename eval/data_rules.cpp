@@ -14,6 +14,7 @@
 
 namespace vorn::eval {
 
+using cells::kUnbalanced;
 using cells::makePair;
 
 namespace {
@@ -49,35 +50,6 @@ CellRef numberRest(Cell* number) {
   return CellRef(text);
 }
 
-constexpr std::size_t kUnbalanced = static_cast<std::size_t>(-1);
-
-// For every "]" of a text's bytes, the index of the "[" that balances it when the text is read
-// back from that "]" (kUnbalanced when none does); other bytes get kUnbalanced. One pass from the
-// end, with the "]" still waiting for their "[" on a stack. Within any span of the text, the
-// group that ends at a "]" starts at this "[" if the span holds it, and is no group otherwise.
-std::vector<std::size_t> groupStarts(std::string_view bytes) {
-  std::vector<std::size_t> starts(bytes.size(), kUnbalanced);
-  std::vector<std::size_t> waiting;
-  for (std::size_t i = bytes.size(); i-- > 0;) {
-    if (bytes[i] == ']') {
-      waiting.push_back(i);
-    } else if (bytes[i] == '[' && !waiting.empty()) {
-      starts[waiting.back()] = i;
-      waiting.pop_back();
-    }
-  }
-  return starts;
-}
-
-// The start of the element of bytes[first..] that ends at `end`: a balanced group "[...]" is one
-// element; an unbalanced "]" stands alone, as does any other byte.
-std::size_t elementStart(std::string_view bytes, const std::vector<std::size_t>& starts,
-                         std::size_t first, std::size_t end) {
-  if (bytes[end] != ']') return end;
-  std::size_t start = starts[end];
-  return start != kUnbalanced && start >= first ? start : end;
-}
-
 // The list form of a text: K for the empty text, else ((J L(init)) L(last)); a text Pair (a, b)
 // gives ((J L(a)) L(b)). Texts nest inside texts, so the walk runs a small program on a stack
 // of values: a job with a text pushes its list form (or the jobs that make it), and a join job
@@ -107,10 +79,10 @@ CellRef listForm(Cell* text) {
     std::string_view bytes = cells::atomBytesOf(groups[atom].atom.get());
     const std::vector<std::size_t>& starts = groups[atom].starts;
     for (std::size_t end = last; first <= last && end >= first;) {
-      std::size_t start = elementStart(bytes, starts, first, end);
+      std::size_t start = cells::elementStart(bytes, starts, first, end);
       jobs.emplace_back();
       if (start == end) {
-        jobs.push_back(Job{elementAtom(bytes.substr(start, 1))});
+        jobs.push_back(Job{cells::elementAtom(bytes.substr(start, 1))});
       } else {
         jobs.push_back(Job{CellRef(), atom, start + 1, end - 1});
       }
@@ -136,7 +108,7 @@ CellRef listForm(Cell* text) {
     } else if (std::string_view bytes = cells::atomBytes(job.cell); bytes.size() < 3) {
       values.push_back(c.K);
     } else {
-      groups.push_back(Groups{job.cell, groupStarts(bytes)});
+      groups.push_back(Groups{job.cell, cells::groupStarts(bytes)});
       spanJobs(groups.size() - 1, 1, bytes.size() - 2);
     }
   }
@@ -153,43 +125,6 @@ CellRef bitTree(std::uint64_t pattern, int low, int width) {
 
 }  // namespace
 
-CellRef elementAtom(std::string_view element) {
-  if (element.size() != 1) return CellRef(element);
-  switch (element[0]) {
-    case '\n': return CellRef("[p]");
-    case '[': return CellRef("[q]");
-    case ']': return CellRef("[r]");
-    default: break;
-  }
-  const auto& map = cells::codeMap();
-  auto it = map.find(element);
-  CORE_ASSERT(it != map.end());
-  return CellRef(it->second);
-}
-
-TextSplit splitLastElement(Cell* text) {
-  if (!cells::isAtomCell(text)) {
-    return {CellRef::borrow(cells::leftOf(text)), CellRef::borrow(cells::rightOf(text))};
-  }
-  std::string_view bytes = cells::atomBytesOf(text);
-  CORE_ASSERT(bytes.size() >= 3);
-  // The last element: a group found by reading back from its "]" to the "[" that balances it.
-  std::size_t end = bytes.size() - 2, start = end;
-  if (bytes[end] == ']') {
-    std::size_t depth = 1, i = end;
-    while (i > 1 && depth != 0) {
-      --i;
-      if (bytes[i] == ']') ++depth;
-      if (bytes[i] == '[') --depth;
-    }
-    // An unbalanced group cannot be an element: its closing byte then stands alone.
-    start = depth == 0 ? i : end;
-  }
-  std::string init(bytes.substr(0, start));
-  init += ']';
-  return {CellRef(init), elementAtom(bytes.substr(start, end - start + 1))};
-}
-
 CellRef applyNumber(Cell* number, const CellRef& argument) {
   const Combinators& c = combinators();
   std::string_view text = cells::atomBytesOf(number);
@@ -204,7 +139,7 @@ CellRef applyText(Cell* text, const CellRef& argument) {
     return makePair(makePair(argument, c.XJ), c.K);
   }
   if (cells::isAtomCell(argument.get()) && cells::firstByteOf(argument.get()) == 'G') {
-    TextSplit split = splitLastElement(text);
+    cells::TextSplit split = cells::splitLastElement(text);
     return makePair(makePair(c.V, std::move(split.init)), std::move(split.last));
   }
   return makePair(makePair(argument, c.XJ), listForm(text));

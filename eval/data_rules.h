@@ -1,9 +1,7 @@
 // Data applied as functions: numbers, texts, blobs and reals wait for one argument, and applying
 // one takes it apart like a Scott-encoded list. Each function gives the term the application
-// rewrites to. Also the text element split that the tree primitives share.
+// rewrites to; texts are taken apart by their elements (cells/text.h).
 #pragma once
-
-#include <string_view>
 
 #include "cells/cell.h"
 
@@ -25,18 +23,5 @@ CellRef applyReal(Cell* real, const CellRef& argument);
 
 // The byte tree of one byte, bits lowest first, I for 1 and H for 0.
 CellRef byteTree(unsigned char byte);
-
-// A non-empty text split into everything before its last element and that element. A single-byte
-// element comes back as its name in the code map; a byte without a name there (newline and lone
-// brackets) as the escape group "[p]", "[q]" or "[r]".
-struct TextSplit {
-  CellRef init;
-  CellRef last;
-};
-TextSplit splitLastElement(Cell* text);
-
-// The Atom for one text element given as bytes: a bracketed group stays itself, a single byte
-// becomes its code-map name (or its escape group).
-CellRef elementAtom(std::string_view element);
 
 }  // namespace vorn::eval

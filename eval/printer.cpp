@@ -81,14 +81,11 @@ std::string realSource(const Cell* real) {
 
 std::string blobSource(const Cell* blob) {
   std::string out = "init[";
+  // Newlines and brackets are written as their escape groups, a zero byte as a newline.
   for (char c : cells::blobPayload(blob)) {
-    switch (c) {
-      case '\n': out += "[p]"; break;
-      case '[': out += "[q]"; break;
-      case ']': out += "[r]"; break;
-      case '\0': out += '\n'; break;
-      default: out += c;
-    }
+    std::string_view group = cells::escapeGroup(c);
+    if (!group.empty()) out += group;
+    else out += c == '\0' ? '\n' : c;
   }
   return out + "]";
 }

@@ -1,5 +1,5 @@
-// The running program's tables in one place: the global definitions, the recompute set and the
-// builtin table. Caches that keep pointers into them (head resolution) key those pointers on the
+// The running program's tables in one place: the global definitions, the recompute set, the
+// builtin table and the interning set. Caches that keep pointers into them (head resolution) key those pointers on the
 // generation, which changes whenever entries may have left a table; every way of removing entries
 // goes through this object, so no removal can forget to change it.
 #pragma once
@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "cells/cell.h"
+#include "program/intern.h"
 
 namespace vorn::program {
 
@@ -68,6 +69,8 @@ class Tables {
   RecomputeSet& recompute() { return recompute_; }
   // Filled by the builtin library at start-up; entries are never erased but by reset().
   BuiltinTable& builtins() { return builtins_; }
+  // Emptied and filled by the checker's sharing, grown by the builtins that intern at run time.
+  InternSet& interned() { return interned_; }
 
   // Changes whenever entries may have left a table.
   std::uint64_t generation() const { return generation_; }
@@ -80,6 +83,7 @@ class Tables {
   GlobalTable globals_;
   RecomputeSet recompute_;
   BuiltinTable builtins_;
+  InternSet interned_;
 };
 
 // The tables of the program this process runs. Never destroyed, so the exit path does not walk
@@ -89,5 +93,7 @@ Tables& tables();
 // Shorthands for the commonest questions.
 inline GlobalTable& globals() { return tables().globals(); }
 inline cells::Cell* findGlobal(std::string_view name) { return tables().globals().find(name); }
+// The canonical Cell equal to x, from the program's interning set.
+inline cells::CellRef intern(const cells::CellRef& x) { return tables().interned().intern(x); }
 
 }  // namespace vorn::program

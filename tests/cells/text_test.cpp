@@ -6,8 +6,10 @@
 
 #include <unistd.h>
 
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "cells/integer.h"
 
@@ -174,6 +176,75 @@ TEST(Text, CodeMapPairsNamesAndBytesBothWays) {
     }
   }
   EXPECT_EQ(&codeMap(), &map);  // made once
+}
+
+TEST(Text, EscapedForms) {
+  struct Case {
+    std::string in, groups, hex;
+  };
+  const Case cases[] = {
+      {"", "", ""},
+      {"a b/c.vn", "a b/c.vn", "a b/c.vn"},
+      {"a\tb", "a\tb", "a[09]b"},
+      {"[x]\n\x7F\xFF", "[q]x[r][p]\x7F\xFF", "[5B]x[5D][0A][7F][FF]"},
+      {std::string("\0]", 2), std::string("\0[r]", 4), "[00][5D]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(escapeGroups(c.in), c.groups);
+    EXPECT_EQ(hexEscapes(c.in), c.hex);
+  }
+  // Each escape group is one element that stands for its byte again.
+  for (char byte : {'\n', '[', ']'}) {
+    std::string_view group = escapeGroup(byte);
+    ASSERT_EQ(textElements(group).size(), 1u);
+    EXPECT_EQ(elementByte(group), static_cast<unsigned char>(byte));
+    EXPECT_EQ(atomBytes(elementAtom(std::string(1, byte))), group);
+  }
+  EXPECT_TRUE(escapeGroup('p').empty());
+}
+
+TEST(Text, ElementsOfSingleBytesAndGroups) {
+  EXPECT_EQ(atomBytes(elementAtom("[ab]")), "[ab]");          // a group stays itself
+  EXPECT_EQ(atomBytes(elementAtom("a")), codeMap().at("a"));  // a byte becomes its name
+  EXPECT_EQ(elementByte("a"), 'a');
+  EXPECT_EQ(elementByte(std::string_view("\0", 1)), 10);  // zero and newline exchanged
+  EXPECT_EQ(elementByte("\n"), 0);
+  EXPECT_EQ(elementByte("[ab]"), std::nullopt);
+}
+
+// The elements read from the front, read back from the end, and split off one by one from the end
+// are the same, balanced or not (builtins can make unbalanced text Atoms).
+TEST(Text, ElementsReadFromEitherEndAgree) {
+  std::uint32_t x = 2463534242u;
+  const char alphabet[] = "[[]]ab\nc";
+  for (int round = 0; round < 3000; ++round) {
+    std::string content;
+    for (int n = round % 19; n-- > 0;) {
+      x ^= x << 13;
+      x ^= x >> 17;
+      x ^= x << 5;
+      content += alphabet[x % 8];
+    }
+    SCOPED_TRACE(content);
+    std::vector<std::string> forward;
+    for (ElementRange e : textElements(content)) forward.push_back(content.substr(e.start, e.length));
+    std::vector<std::string> backward;
+    std::vector<std::size_t> starts = groupStarts(content);
+    for (std::size_t end = content.size(); end-- > 0;) {
+      std::size_t start = elementStart(content, starts, 0, end);
+      backward.insert(backward.begin(), content.substr(start, end - start + 1));
+      end = start;
+    }
+    ASSERT_EQ(forward, backward);
+    CellRef text = makeText(content);
+    for (std::size_t k = forward.size(); k-- > 0;) {
+      TextSplit split = splitLastElement(text.get());
+      ASSERT_EQ(atomBytes(split.last), atomBytes(elementAtom(forward[k])));
+      text = split.init;
+    }
+    EXPECT_EQ(atomBytes(text), "[]");
+  }
 }
 
 TEST(TextDeath, FailuresStopTheProcess) {

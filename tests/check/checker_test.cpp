@@ -11,7 +11,6 @@
 #include <sstream>
 #include <string>
 
-#include "check/intern.h"
 #include "check/layout.h"
 #include "eval/analysis.h"
 #include "program/tables.h"
@@ -33,7 +32,6 @@ class Checker : public ::testing::Test {
   support::PrivateLog log_;
   void SetUp() override {
     program::tables().reset();
-    clearInternSet();
     // The few combinators the desugarings and these tables use.
     define("K", "(\\ a (\\ b a))");
     define("H", "(\\ a (\\ b b))");
@@ -44,7 +42,6 @@ class Checker : public ::testing::Test {
   }
   void TearDown() override {
     program::tables().reset();
-    clearInternSet();
   }
 
   static void define(const std::string& name, const char* text) { program::globals().define(name, term(text)); }
@@ -98,7 +95,7 @@ TEST_F(Checker, EqualSubtermsAreSharedAndOnlyValuesStayInterned) {
   cells::Cell* entry = program::findGlobal("");
   EXPECT_EQ(cells::rightOf(entry), cells::rightOf(cells::leftOf(entry)));
   bool sawSaturated = false;
-  for (cells::Cell* member : internSet()) {
+  for (cells::Cell* member : program::tables().interned()) {
     EXPECT_TRUE(eval::isValue(member)) << show(member);
     if (show(member) == "((K 1) 2)") sawSaturated = true;
   }
@@ -161,13 +158,8 @@ TEST_F(Checker, NamesDefinedOutsideCountAsDefinedAndAreNotFollowed) {
 class CheckedProgram : public ::testing::Test {
  protected:
   support::PrivateLog log_;
-  void SetUp() override {
-    session::startUp();
-    clearInternSet();
-  }
-  void TearDown() override {
-    clearInternSet();
-  }
+  void SetUp() override { session::startUp(); }
+  void TearDown() override { program::tables().reset(); }
 
   static support::ErrorReport check(std::string_view program) {
     support::ErrorReport loaded = front::loadProgram(program);

@@ -8,7 +8,6 @@
 #include "check/binders.h"
 #include "check/checker.h"
 #include "check/desugar.h"
-#include "check/intern.h"
 #include "program/tables.h"
 #include "front/loader.h"
 #include "session/startup.h"
@@ -155,11 +154,8 @@ TEST(DeepTerms, AFunkyBinderIsFoundAtAnyDepth) {
 // Whole programs a million levels deep, through the loader and every rule of the checker.
 class DeepPrograms : public ::testing::Test {
  protected:
-  void SetUp() override {
-    session::startUp();
-    clearInternSet();
-  }
-  void TearDown() override { clearInternSet(); }
+  void SetUp() override { session::startUp(); }
+  void TearDown() override { program::tables().reset(); }
 
   static std::string repeat(std::string_view part, std::size_t times) {
     std::string out;
@@ -227,7 +223,6 @@ TEST_F(DeepPrograms, ReportsFromTheBottomOfDeepDefinitions) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     session::startUp();
-    clearInternSet();
     EXPECT_EQ(check(c.program), c.report);
   }
 }

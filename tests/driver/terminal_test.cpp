@@ -1,4 +1,4 @@
-// The display and escaped forms in which reports reach the terminal.
+// The display form in which reports reach the terminal.
 #include "driver/terminal.h"
 
 #include <gtest/gtest.h>
@@ -50,12 +50,6 @@ TEST(Terminal, EveryUnprintableByteHasItsOwnKey) {
   }
   EXPECT_EQ(green.size(), 66u);
   EXPECT_EQ(red.size(), 94u);
-}
-
-TEST(Terminal, EscapedForm) {
-  EXPECT_EQ(escapeBytes("a b/c.vn"), "a b/c.vn");
-  EXPECT_EQ(escapeBytes("a\tb"), "a[09]b");
-  EXPECT_EQ(escapeBytes("[x]\n\x7F\xFF"), "[5B]x[5D][0A][7F][FF]");
 }
 
 }  // namespace

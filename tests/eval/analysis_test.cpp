@@ -192,7 +192,7 @@ CellRef literalListForm(std::string_view bytes) {
     end = start - 1;
   }
   for (auto element = lastFirst.rbegin(); element != lastFirst.rend(); ++element) {
-    CellRef atom = elementAtom(*element);
+    CellRef atom = cells::elementAtom(*element);
     list = cells::makePair(cells::makePair(CellRef("J"), list), literalListForm(cells::atomBytes(atom)));
   }
   return list;

@@ -1,11 +1,11 @@
-// The interning set as a hash-consing table. It lives until the process ends and is never
-// destroyed: its members are shared with the global table and with running programs, and freeing
-// them at exit would only walk every interned Cell for nothing.
+// The interning set as a hash-consing table. The running program's set lives in its tables,
+// which are never destroyed: its members are shared with the global table and with running
+// programs, and freeing them at exit would only walk every interned Cell for nothing.
 //
 // The table is closed under children: every child of a Cell it knows is known too. That is what
 // lets a Pair be found by the identities of its children, and it is why keepOnly keeps knowing
 // the Cells inside the members it keeps.
-#include "check/intern.h"
+#include "program/intern.h"
 
 #include <functional>
 #include <string_view>
@@ -14,7 +14,7 @@
 
 #include "cells/walk.h"
 
-namespace vorn::check {
+namespace vorn::program {
 
 using cells::Cell;
 using cells::CellRef;
@@ -244,13 +244,4 @@ CellRef InternSet::intern(const CellRef& x) {
   return cells::rebuildTerm(x.get(), InternWalk::NoState{}, walk);
 }
 
-InternSet& internSet() {
-  static auto* set = new InternSet();
-  return *set;
-}
-
-void clearInternSet() { internSet().clear(); }
-
-CellRef intern(const CellRef& x) { return internSet().intern(x); }
-
-}  // namespace vorn::check
+}  // namespace vorn::program

@@ -1,24 +1,29 @@
 // The interning set: equal values become one Cell, the set owns one reference per member, and
 // interning reuses the Cells it is given wherever they are already canonical.
-#include "check/intern.h"
+#include "program/intern.h"
 
 #include <gtest/gtest.h>
 
 #include "cells/compare.h"
-#include "term_builder.h"
+#include "program/tables.h"
+#include "tests/check/term_builder.h"
 #include "tests/support/small_stack.h"
 
-namespace vorn::check {
+namespace vorn::program {
 namespace {
 
 using cells::CellRef;
 using cells::refCount;
-using testing::term;
+using check::testing::show;
+using check::testing::term;
+
+// The running program's set, which these tests fill and empty.
+InternSet& internSet() { return tables().interned(); }
 
 class Intern : public ::testing::Test {
  protected:
-  void SetUp() override { clearInternSet(); }
-  void TearDown() override { clearInternSet(); }
+  void SetUp() override { tables().reset(); }
+  void TearDown() override { tables().reset(); }
 };
 
 TEST_F(Intern, EqualValuesBecomeTheSameCell) {
@@ -60,10 +65,22 @@ TEST_F(Intern, ClearingReleasesEveryMember) {
   CellRef value = term("(f (g x))");
   intern(value);
   EXPECT_EQ(refCount(value.get()), 2u);
-  clearInternSet();
+  internSet().clear();
   EXPECT_TRUE(internSet().empty());
   EXPECT_EQ(refCount(value.get()), 1u);
   EXPECT_EQ(refCount(cells::leftOf(value.get())), 1u);
+}
+
+TEST_F(Intern, ResettingTheTablesReleasesEveryMember) {
+  CellRef value = term("(f (g x))");
+  intern(value);
+  EXPECT_EQ(refCount(value.get()), 2u);
+  tables().reset();
+  EXPECT_TRUE(internSet().empty());
+  EXPECT_EQ(refCount(value.get()), 1u);
+  // Nothing of the old set is found: an equal value becomes canonical itself.
+  CellRef equal = term("(f (g x))");
+  EXPECT_EQ(intern(equal).get(), equal.get());
 }
 
 TEST_F(Intern, AVeryDeepListInternsAndSharesItsSuffixes) {
@@ -122,7 +139,7 @@ TEST_F(Intern, DroppedCellsInsideAKeptOneStillLeadToIt) {
   internSet().keepOnly(keptByHead);
   // The kept Pair and the six Atoms stay members; (f (g x)), (g x), (h (g y)), (g y) do not.
   EXPECT_EQ(internSet().size(), 7u);
-  for (cells::Cell* member : internSet()) EXPECT_TRUE(keptByHead(member)) << testing::show(member);
+  for (cells::Cell* member : internSet()) EXPECT_TRUE(keptByHead(member)) << show(member);
   EXPECT_EQ(refCount(dropped.get()), 1u);  // the set let go of the Pair outside every kept one
   EXPECT_EQ(refCount(inside.get()), 2u);   // held by the kept Pair and by `inside` alone
   // A value equal to the kept one, made of fresh Cells, is still the kept one; nothing joins.
@@ -222,16 +239,16 @@ TEST_F(Intern, MembersStayFoundAfterSetsOfThemAreDropped) {
     std::size_t size = internSet().size();
     std::vector<cells::Cell*> members(internSet().begin(), internSet().end());
     for (cells::Cell* member : members) {
-      ASSERT_EQ(intern(freshCopy(member)).get(), member) << testing::show(member);
+      ASSERT_EQ(intern(freshCopy(member)).get(), member) << show(member);
     }
     EXPECT_EQ(internSet().size(), size);
     for (const CellRef& t : before) {
       CellRef again = intern(freshCopy(t.get()));
-      ASSERT_EQ(again.get() == t.get(), rule(t.get())) << testing::show(t.get());
+      ASSERT_EQ(again.get() == t.get(), rule(t.get())) << show(t.get());
       canonical.push_back(again);
     }
   }
 }
 
 }  // namespace
-}  // namespace vorn::check
+}  // namespace vorn::program

@@ -1,6 +1,7 @@
-// The interning set: one process-wide set of canonical Cells, so that after interning
-// structurally equal values are the same Cell. It hash-conses: an Atom is found by its bytes and
-// a Pair by the identities of its two children, already canonical, so each node costs one lookup.
+// The interning set: canonical Cells, so that after interning structurally equal values are the
+// same Cell. It hash-conses: an Atom is found by its bytes and a Pair by the identities of its two
+// children, already canonical, so each node costs one lookup. The running program's set is one of
+// its tables (program/tables.h).
 #pragma once
 
 #include <cstddef>
@@ -9,7 +10,7 @@
 
 #include "cells/cell.h"
 
-namespace vorn::check {
+namespace vorn::program {
 
 // The canonical Cells. Every member is held by one reference of the set's own. Besides the
 // members the set may know canonical Cells that are no longer members (see keepOnly): they are
@@ -67,11 +68,4 @@ class InternSet {
   std::vector<cells::Cell*> members_;  // each held by one reference of the set's own
 };
 
-// The process-wide set.
-InternSet& internSet();
-// Empties it, releasing its references.
-void clearInternSet();
-// The canonical Cell equal to x, from the process-wide set.
-cells::CellRef intern(const cells::CellRef& x);
-
-}  // namespace vorn::check
+}  // namespace vorn::program
