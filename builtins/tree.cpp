@@ -14,7 +14,7 @@
 #include "cells/integer.h"
 #include "cells/real.h"
 #include "cells/text.h"
-#include "eval/printer.h"
+#include "front/printer.h"
 #include "program/tables.h"
 
 namespace vorn::builtins {
@@ -83,7 +83,7 @@ CellRef treeLeak(CellRef node) {
 
 CellRef treeLisp(CellRef node) {
   Args args(node, 1);
-  return cells::makeText(eval::showSource(CellRef::borrow(args[0])));
+  return cells::makeText(front::showSource(CellRef::borrow(args[0])));
 }
 
 CellRef treeRank(CellRef node) {

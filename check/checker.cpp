@@ -13,7 +13,7 @@
 #include "check/desugar.h"
 #include "check/layout.h"
 #include "eval/analysis.h"
-#include "eval/printer.h"
+#include "front/printer.h"
 #include "program/tables.h"
 #include "support/log.h"
 #include "support/report.h"
@@ -63,7 +63,7 @@ ErrorReport refuseFunkyBinders(Definitions& definitions, const Definitions*) {
   for (const auto& [name, definition] : definitions) {
     Cell* funky = findFunkyBinder(definition.get());
     if (funky == nullptr) continue;
-    std::string shown = support::exchangeNulNewline(eval::showSource(CellRef::borrow(funky)));
+    std::string shown = support::exchangeNulNewline(front::showSource(CellRef::borrow(funky)));
     std::string message = "Funky key in expression " + shown;
     message += name.empty() ? "." : " in function " + name + ".";
     return makeReport("Funky", message);
@@ -147,7 +147,7 @@ ErrorReport renameLocalNamesOf(const std::string& name, CellRef& definition) {
     }
   }
   if (!longNames.empty()) {
-    support::appendLog("First " + name + ": " + eval::showSource(definition) + "\n");
+    support::appendLog("First " + name + ": " + front::showSource(definition) + "\n");
   }
   if (longNames.size() + letters.size() > 26) {
     return makeReport("Place", name.empty() ? "Place error." : "Place error in function " + name + ".",

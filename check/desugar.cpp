@@ -5,7 +5,7 @@
 
 #include "cells/walk.h"
 #include "eval/analysis.h"
-#include "eval/printer.h"
+#include "front/printer.h"
 #include "front/source_text.h"
 
 namespace vorn::check {
@@ -73,7 +73,7 @@ struct QuoteWalk {
   Cell* close(Cell* term, NoState, int tag, Cell** expanded) {
     if (tag != kQuote) return rebuild(term, expanded[0], expanded[1]);
     std::string source("[");
-    source.append(eval::showSource(CellRef::borrow(cells::rightOf(term)))).append("]");
+    source.append(front::showSource(CellRef::borrow(cells::rightOf(term)))).append("]");
     return cells::nest3(CellRef("V"), CellRef(source), CellRef::adopt(expanded[0])).detach();
   }
 

@@ -10,7 +10,7 @@
 
 #include "cells/text.h"
 #include "check/checker.h"
-#include "eval/printer.h"
+#include "front/printer.h"
 #include "eval/reducer.h"
 #include "front/loader.h"
 #include "front/source_text.h"
@@ -57,8 +57,8 @@ bool isCycle(const CellRef& result) { return !cells::isPair(result) && cells::fi
 
 std::string showResult(const CellRef& value) {
   // A joined text shows as one text, as it reads.
-  if (cells::isPair(value) && cells::isTextClass(value.get())) return eval::showSource(cells::flattenText(value));
-  return eval::showSource(value);
+  if (cells::isPair(value) && cells::isTextClass(value.get())) return front::showSource(cells::flattenText(value));
+  return front::showSource(value);
 }
 
 LineOutcome evaluateEntry(CellRef entry) {

@@ -7,7 +7,7 @@
 #include "builtins/fault_guard.h"
 #include "cells/integer.h"
 #include "check/checker.h"
-#include "eval/printer.h"
+#include "front/printer.h"
 #include "eval/reducer.h"
 #include "program/tables.h"
 #include "front/loader.h"
@@ -57,7 +57,7 @@ RunOutcome runProgram(char** argv) {
     return failed(support::makeReport("Cycle", "Cycle detected on function [" + name + "].", name));
   }
   if (cells::isInteger(result)) return RunOutcome{ErrorReport(), std::move(result)};
-  std::string shown = eval::showValue(result);
+  std::string shown = front::showValue(result);
   return failed(support::makeReport(
       "Range", "The program must return an integer. Instead we encountered:\n" + shown, clipText(shown)));
 }

@@ -15,7 +15,7 @@
 #include "cells/text.h"
 #include "check/checker.h"
 #include "eval/combinators.h"
-#include "eval/printer.h"
+#include "front/printer.h"
 #include "eval/reducer.h"
 #include "program/tables.h"
 #include "front/loader.h"
@@ -45,14 +45,14 @@ class Load : public ::testing::Test {
     return eval::evaluate(makePair(CellRef("load"), std::move(source)));
   }
   static std::string loadText(std::string_view source) {
-    return eval::showSource(load(cells::makeText(source)));
+    return front::showSource(load(cells::makeText(source)));
   }
 
   static std::string stored(std::string_view name) {
-    return eval::showSource(CellRef::borrow(program::findGlobal(name)));
+    return front::showSource(CellRef::borrow(program::findGlobal(name)));
   }
   static std::string shownTerm(std::string_view text) {
-    return eval::showSource(front::parseExpression(front::normalise(text)));
+    return front::showSource(front::parseExpression(front::normalise(text)));
   }
 
   // Every global name with its definition's Cell, and the recompute set.
@@ -71,15 +71,15 @@ class Load : public ::testing::Test {
 
 TEST_F(Load, TheThreeSourceFormsReadTheSameText) {
   EXPECT_EQ(loadText("plus 40 2"), "42");
-  EXPECT_EQ(eval::showSource(load(cells::makeBlob("plus 40 2"))), "42");
+  EXPECT_EQ(front::showSource(load(cells::makeBlob("plus 40 2"))), "42");
   // A text Pair stands for its pieces joined, the right one as the last element.
   CellRef pieces = makePair(cells::makeText("lisp 5 = "), cells::makeText("5"));
   ASSERT_EQ(cells::valueKind(pieces), 'u');
-  EXPECT_EQ(eval::showSource(load(pieces)), "K");
+  EXPECT_EQ(front::showSource(load(pieces)), "K");
   // The zero-terminated string at an address; what follows the zero is not read.
   std::string bytes("plus 40 2\0plus 1", 16);
   auto address = static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(bytes.data()));
-  EXPECT_EQ(eval::showSource(load(cells::makeInteger(address))), "42");
+  EXPECT_EQ(front::showSource(load(cells::makeInteger(address))), "42");
 }
 
 TEST_F(Load, ValuesThatHoldNoSourceGiveZ) {
@@ -88,8 +88,8 @@ TEST_F(Load, ValuesThatHoldNoSourceGiveZ) {
       cells::makeInteger(0),  // the null address holds no string
   };
   for (const CellRef& value : cases) {
-    SCOPED_TRACE(eval::showSource(value));
-    EXPECT_EQ(eval::showSource(load(value)), "Z");
+    SCOPED_TRACE(front::showSource(value));
+    EXPECT_EQ(front::showSource(load(value)), "Z");
   }
 }
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "cells/cell.h"
-#include "eval/printer.h"
+#include "front/printer.h"
 #include "eval/reducer.h"
 #include "program/tables.h"
 #include "front/loader.h"
@@ -17,6 +17,9 @@
 #include "session/startup.h"
 
 namespace vorn::eval {
+
+using front::showSource;
+using front::showValue;
 
 class EvalTest : public ::testing::Test {
  protected:

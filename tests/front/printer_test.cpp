@@ -1,12 +1,12 @@
 // Both printers on hand-built terms: the join rules, Atom forms and very deep terms.
-#include "eval/printer.h"
+#include "front/printer.h"
 
 #include <gtest/gtest.h>
 
 #include "cells/real.h"
 #include "tests/support/small_stack.h"
 
-namespace vorn::eval {
+namespace vorn::front {
 namespace {
 
 using cells::CellRef;
@@ -105,4 +105,4 @@ TEST(Printer, DeepListsPrintInLinearTime) {
 }
 
 }  // namespace
-}  // namespace vorn::eval
+}  // namespace vorn::front

@@ -4,7 +4,7 @@
 // computes those facts bottom-up and appends the bytes to one buffer, recording where an opening
 // parenthesis or a space must be inserted and which closing parenthesis is dropped. Assembling
 // the buffer at the end keeps printing linear in the output, however deep the term.
-#include "eval/printer.h"
+#include "front/printer.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,7 +16,7 @@
 #include "cells/text.h"
 #include "front/names.h"
 
-namespace vorn::eval {
+namespace vorn::front {
 
 using cells::Cell;
 using cells::CellRef;
@@ -286,4 +286,4 @@ std::string showSource(const CellRef& term) { return Printer(true).run(term.get(
 
 std::string showValue(const CellRef& term) { return Printer(false).run(term.get()); }
 
-}  // namespace vorn::eval
+}  // namespace vorn::front

@@ -6,9 +6,9 @@
 
 #include "cells/cell.h"
 
-namespace vorn::eval {
+namespace vorn::front {
 
 std::string showSource(const cells::CellRef& term);
 std::string showValue(const cells::CellRef& term);
 
-}  // namespace vorn::eval
+}  // namespace vorn::front
