@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "cells/walk.h"
+#include "front/binder_shapes.h"
 #include "eval/analysis.h"
 #include "front/source_text.h"
 
@@ -12,24 +13,10 @@ namespace vorn::check {
 
 using cells::Cell;
 using cells::CellRef;
-using eval::BinderKind;
+using front::BinderKind;
+using front::BinderParts;
 
 namespace {
-
-// The pieces of ((\ v) body) and ((({ v) e) body); `bound` is nullptr for a lambda.
-struct BinderParts {
-  Cell* variable;
-  Cell* bound;
-  Cell* body;
-};
-
-BinderParts partsOf(const Cell* term, BinderKind kind) {
-  if (kind == BinderKind::Lambda) {
-    return {cells::rightOf(cells::leftOf(term)), nullptr, cells::rightOf(term)};
-  }
-  const Cell* head = cells::leftOf(term);
-  return {cells::rightOf(cells::leftOf(head)), cells::rightOf(head), cells::rightOf(term)};
-}
 
 bool isGlobalName(const Cell* atom) {
   return cells::isAtomCell(atom) && front::isName(std::string(cells::atomBytesOf(atom)));
@@ -61,11 +48,11 @@ const Cell* walkScopes(const Cell* term, Visitor& visitor) {
       visitor.leave(t);
     } else if (cells::isAtomCell(t)) {
       visitor.atom(t);
-    } else if (BinderKind kind = eval::binderKind(t); kind == BinderKind::Other) {
+    } else if (BinderKind kind = front::binderKind(t); kind == BinderKind::Other) {
       pending.push({Step::Walk, cells::rightOf(t)});
       pending.push({Step::Walk, cells::leftOf(t)});
     } else {
-      BinderParts parts = partsOf(t, kind);
+      BinderParts parts = front::binderParts(t, kind);
       if (!visitor.binder(t, parts.variable)) return t;
       pending.push({Step::Leave, parts.variable});
       pending.push({Step::Walk, parts.body});
@@ -131,12 +118,12 @@ struct RenameWalk {
       bool renamed = inScope && cells::atomBytesOf(t) == from;
       return cells::shared(renamed ? to.get() : t);
     }
-    BinderKind kind = eval::binderKind(t);
+    BinderKind kind = front::binderKind(t);
     int tag = static_cast<int>(kind);
     if (kind == BinderKind::Other) {
       return parts.walk(tag, cells::leftOf(t), inScope, cells::rightOf(t), inScope);
     }
-    BinderParts binder = partsOf(t, kind);
+    BinderParts binder = front::binderParts(t, kind);
     bool bodyInScope = inScope || binds(binder);
     if (kind == BinderKind::Lambda) return parts.walk(tag, binder.body, bodyInScope);
     return parts.walk(tag, binder.body, bodyInScope, binder.bound, inScope);
@@ -155,7 +142,7 @@ struct RenameWalk {
       if (first.get() == cells::leftOf(t) && second.get() == cells::rightOf(t)) return CellRef::borrow(t);
       return cells::makePair(std::move(first), std::move(second));
     }
-    BinderParts parts = partsOf(t, kind);
+    BinderParts parts = front::binderParts(t, kind);
     bool renames = binds(parts);
     CellRef variable = renames ? to : CellRef::borrow(parts.variable);
     CellRef& body = first;
@@ -178,8 +165,8 @@ struct RenameWalk {
 }  // namespace
 
 const Cell* binderOf(const Cell* term) {
-  BinderKind kind = eval::binderKind(term);
-  return kind == BinderKind::Other ? nullptr : partsOf(term, kind).variable;
+  BinderKind kind = front::binderKind(term);
+  return kind == BinderKind::Other ? nullptr : front::binderParts(term, kind).variable;
 }
 
 void collectFreeNames(const Cell* term, NameSet& out) {
@@ -204,7 +191,7 @@ Cell* findFunkyBinder(Cell* term) {
 
 std::size_t leadingLambdas(const Cell* term) {
   std::size_t count = 0;
-  while (eval::binderKind(term) == BinderKind::Lambda && cells::isAtomCell(binderOf(term))) {
+  while (front::binderKind(term) == BinderKind::Lambda && cells::isAtomCell(binderOf(term))) {
     ++count;
     term = cells::rightOf(term);
   }

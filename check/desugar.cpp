@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cells/walk.h"
+#include "front/binder_shapes.h"
 #include "eval/analysis.h"
 #include "front/printer.h"
 #include "front/source_text.h"
@@ -24,18 +25,13 @@ Cell* rebuild(Cell* term, Cell* l, Cell* r) {
   return cells::shared(term);
 }
 
-// ((({ v) e) body)
-CellRef binding(CellRef v, CellRef e, CellRef body) {
-  return cells::nest3(cells::makePair(CellRef("{"), std::move(v)), std::move(e), std::move(body));
-}
-
 bool isGlobalNameAtom(const Cell* c) {
   return cells::isAtomCell(c) && front::isName(std::string(cells::atomBytesOf(c)));
 }
 
 // The variable of a binding when it is written as two names side by side, else nullptr.
 Cell* pairVariable(const CellRef& term) {
-  if (eval::binderKind(term.get()) != eval::BinderKind::Binding) return nullptr;
+  if (front::binderKind(term.get()) != front::BinderKind::Binding) return nullptr;
   Cell* variable = cells::rightOf(cells::leftOf(cells::leftOf(term.get())));
   if (cells::isAtomCell(variable)) return nullptr;
   if (!isGlobalNameAtom(cells::leftOf(variable)) || !isGlobalNameAtom(cells::rightOf(variable))) {
@@ -54,9 +50,9 @@ CellRef desugarOne(CellRef done) {
   CellRef component(front::canonicalName(std::string(cells::atomBytesOf(q.get()))));
   CellRef e = cells::right(cells::left(done));
   CellRef body = cells::right(done);
-  CellRef second = binding(q, cells::makePair(component, CellRef("H")), std::move(body));
-  CellRef first = binding(std::move(p), cells::makePair(component, CellRef("K")), std::move(second));
-  return binding(std::move(q), std::move(e), std::move(first));
+  CellRef second = front::makeBinding(q, cells::makePair(component, CellRef("H")), std::move(body));
+  CellRef first = front::makeBinding(std::move(p), cells::makePair(component, CellRef("K")), std::move(second));
+  return front::makeBinding(std::move(q), std::move(e), std::move(first));
 }
 
 // Quote expansion as a rebuilding walk: (` x) is closed as ((V t) x'), t being x's source as it

@@ -179,16 +179,6 @@ bool hasLazyHead(Cell* term) {
   }
 }
 
-BinderKind binderKind(const Cell* term) {
-  if (isAtomCell(term)) return BinderKind::Other;
-  const Cell* l = leftOf(term);
-  if (isAtomCell(l)) return BinderKind::Other;
-  const Cell* ll = leftOf(l);
-  if (isOneByteAtom(ll, '\\')) return BinderKind::Lambda;
-  if (!isAtomCell(ll) && isOneByteAtom(leftOf(ll), '{')) return BinderKind::Binding;
-  return BinderKind::Other;
-}
-
 namespace {
 
 // The letters' replacements, indexed by letter; only the letters in the mask are used.

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "cells/cell.h"
+#include "front/binder_shapes.h"
 
 namespace vorn::eval {
 
@@ -48,9 +49,8 @@ inline std::uint32_t variableSet(const CellRef& term) { return variableSet(term.
 // True when the head at the bottom of the left spine is one of the lazy combinators.
 bool hasLazyHead(Cell* term);
 
-enum class BinderKind { Lambda, Binding, Other };
-// Lambda for ((\ v) body), Binding for ((({ v) e) body), Other otherwise.
-BinderKind binderKind(const Cell* term);
+using front::BinderKind;
+using front::binderKind;
 
 // The term with every free occurrence of the letter c replaced by v.
 CellRef substitute(const CellRef& term, const CellRef& v, char c);

@@ -2,6 +2,7 @@
 #include "front/loader.h"
 
 #include "program/tables.h"
+#include "front/binder_shapes.h"
 #include "front/messages.h"
 
 namespace vorn::front {
@@ -127,7 +128,7 @@ CellRef builtinPlaceholder(int arity) {
   CellRef body("Z");
   for (int k = arity; k-- > 0;) {
     char parameter = static_cast<char>('a' + k);
-    body = cells::nest3(CellRef("\\"), CellRef(std::string_view(&parameter, 1)), std::move(body));
+    body = makeLambda(CellRef(std::string_view(&parameter, 1)), std::move(body));
   }
   return body;
 }
