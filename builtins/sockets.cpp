@@ -28,6 +28,7 @@
 
 static_assert(sizeof(socklen_t) == 4, "socket address lengths are 4 bytes");
 
+#include "builtins/c_layouts.h"
 #include "builtins/convention.h"
 #include "builtins/fault_guard.h"
 #include "cells/integer.h"
@@ -136,26 +137,23 @@ void storeMessage(const char* message) {
   out[used] = 0;
 }
 
-// ---- fd_set: a 32-bit count at 0, then 64 handles of 8 bytes from offset 8 ----------------------
-
-constexpr std::uint32_t kSetCapacity = 64;
-constexpr std::size_t kSetHandles = 8;
+// ---- fd_set: a 32-bit count at 0, then 64 handles of 8 bytes from offset 8 (c_layouts.h) -------
 
 // Adds the socket unless it is present or the set is full. The walk never looks past the 64
 // handles, even when the count has been overwritten with something larger.
 void insertIntoSet(unsigned char* set, std::int64_t socket) {
   std::uint32_t count;
-  std::memcpy(&count, set, sizeof count);
-  std::uint32_t walked = count < kSetCapacity ? count : kSetCapacity;
+  std::memcpy(&count, set + kFdSetCountAt, sizeof count);
+  std::uint32_t walked = count < kFdSetCapacity ? count : kFdSetCapacity;
   for (std::uint32_t i = 0; i < walked; ++i) {
     std::int64_t handle;
-    std::memcpy(&handle, set + kSetHandles + 8 * i, sizeof handle);
+    std::memcpy(&handle, set + kFdSetHandlesAt + 8 * i, sizeof handle);
     if (handle == socket) return;
   }
-  if (count >= kSetCapacity) return;
-  std::memcpy(set + kSetHandles + 8 * count, &socket, sizeof socket);
+  if (count >= kFdSetCapacity) return;
+  std::memcpy(set + kFdSetHandlesAt + 8 * count, &socket, sizeof socket);
   ++count;
-  std::memcpy(set, &count, sizeof count);
+  std::memcpy(set + kFdSetCountAt, &count, sizeof count);
 }
 
 }  // namespace
@@ -403,7 +401,7 @@ CellRef sockNtohs(CellRef node) {
 
 // ---- Sizes, constants and the socket set --------------------------------------------------------
 
-CellRef sockAddrinfo(CellRef) { return signedResult(48); }
+CellRef sockAddrinfo(CellRef) { return signedResult(sizeof(addrinfo)); }
 CellRef sockAfUnspec(CellRef) { return signedResult(0); }
 // ai_passive and sock_stream: both names are bound to this one entry.
 CellRef sockOne(CellRef) { return signedResult(1); }

@@ -34,6 +34,7 @@ void Tables::reset() {
   globals_.clear();
   recompute_.clear();
   builtins_.clear();
+  layoutText_.clear();
 }
 
 Tables& tables() {

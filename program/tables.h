@@ -1,5 +1,5 @@
-// The running program's tables in one place: the global definitions, the recompute set and the
-// builtin table. Caches that keep pointers into them (head resolution) key those pointers on the
+// The running program's tables in one place: the global definitions, the recompute set, the
+// builtin table and the layout text of the C structures. Caches that keep pointers into them (head resolution) key those pointers on the
 // generation, which changes whenever entries may have left a table; every way of removing entries
 // goes through this object, so no removal can forget to change it.
 #pragma once
@@ -68,6 +68,9 @@ class Tables {
   RecomputeSet& recompute() { return recompute_; }
   // Filled by the builtin library at start-up; entries are never erased but by reset().
   BuiltinTable& builtins() { return builtins_; }
+  // The layout text of the C structures that programs read by offset, written by the builtin
+  // library at start-up beside its table; the checker stores it under "_".
+  std::string& layoutText() { return layoutText_; }
 
   // Changes whenever entries may have left a table.
   std::uint64_t generation() const { return generation_; }
@@ -80,6 +83,7 @@ class Tables {
   GlobalTable globals_;
   RecomputeSet recompute_;
   BuiltinTable builtins_;
+  std::string layoutText_;
 };
 
 // The tables of the program this process runs. Never destroyed, so the exit path does not walk
