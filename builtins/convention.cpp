@@ -60,7 +60,7 @@ bool readTruth(Cell* value, bool& out) {
 bool readAddressOrText(Cell* value, PointerView& out) {
   switch (cells::valueKind(value)) {
     case 'i':
-      out.address_ = reinterpret_cast<char*>(static_cast<std::intptr_t>(cells::integerToInt64(CellRef::borrow(value))));
+      out.address_ = asAddress(cells::integerToInt64(CellRef::borrow(value)));
       return true;
     case 'a':
       out.address_ = const_cast<char*>(cells::blobPayload(value).data());

@@ -61,23 +61,12 @@ struct ReaderState {
   bool ended = false;
 };
 
-char* asAddress(std::int64_t value) { return reinterpret_cast<char*>(static_cast<std::uintptr_t>(value)); }
-
 ReaderState* stateOf(const char* builtin, char* handle) {
-  return guardMemory(builtin, [handle] {
-    ReaderState* state = nullptr;
-    std::memcpy(&state, handle + kRecordSize, sizeof state);
-    return state;
-  });
+  return guardMemory(builtin, [handle] { return get<ReaderState*>(handle + kRecordSize); });
 }
 
 void setState(const char* builtin, char* handle, ReaderState* state) {
-  guardMemory(builtin, [handle, state] { std::memcpy(handle + kRecordSize, &state, sizeof state); });
-}
-
-template <typename T>
-void put(char* record, std::size_t offset, T value) {
-  std::memcpy(record + offset, &value, sizeof value);
+  guardMemory(builtin, [handle, state] { put(handle + kRecordSize, state); });
 }
 
 // The type code of a file mode, for entries whose type the kernel does not report.
@@ -132,11 +121,11 @@ std::int32_t nameHash(const std::string& name) {
 
 void fillRecord(char* record, const Entry& entry, std::int32_t nextOffset) {
   std::memset(record, 0, kRecordSize);
-  put<std::uint32_t>(record, kDirentIno.offset, 0);
-  put<std::int32_t>(record, kDirentOff.offset, nextOffset);
-  put<std::uint16_t>(record, kDirentReclen.offset, kRecordSize);
-  put<std::uint64_t>(record, kDirentNamlen.offset, entry.name.size());
-  put<std::uint32_t>(record, kDirentType.offset, entry.type);
+  put<std::uint32_t>(record + kDirentIno.offset, 0);
+  put<std::int32_t>(record + kDirentOff.offset, nextOffset);
+  put<std::uint16_t>(record + kDirentReclen.offset, kRecordSize);
+  put<std::uint64_t>(record + kDirentNamlen.offset, entry.name.size());
+  put<std::uint32_t>(record + kDirentType.offset, entry.type);
   std::memcpy(record + kDirentName.offset, entry.name.c_str(), entry.name.size() + 1);
 }
 

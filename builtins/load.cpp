@@ -30,7 +30,7 @@ std::optional<std::string> sourceOf(Cell* value) {
     case 'i': {
       std::int64_t address;
       if (!readInteger(value, address) || address == 0) return std::nullopt;
-      return std::string(reinterpret_cast<const char*>(static_cast<std::intptr_t>(address)));
+      return std::string(asAddress(address));
     }
     default: return std::nullopt;
   }

@@ -48,13 +48,7 @@ bool readIntegers(const Args& args, Out&... out) {
   return (readInteger(args[index++], out) && ...);
 }
 
-int lowInt(std::int64_t value) { return static_cast<int>(static_cast<std::uint32_t>(value)); }
 socklen_t lowSockLen(std::int64_t value) { return static_cast<socklen_t>(value); }
-
-template <typename T = void>
-T* pointerAt(std::int64_t address) {
-  return reinterpret_cast<T*>(static_cast<std::uintptr_t>(address));
-}
 
 // A buffer length of C type int. A negative length fails the call with EINVAL, as the sockets
 // layer does, rather than turning into an enormous size_t that would run far past the buffer.
@@ -142,18 +136,14 @@ void storeMessage(const char* message) {
 // Adds the socket unless it is present or the set is full. The walk never looks past the 64
 // handles, even when the count has been overwritten with something larger.
 void insertIntoSet(unsigned char* set, std::int64_t socket) {
-  std::uint32_t count;
-  std::memcpy(&count, set + kFdSetCountAt, sizeof count);
+  auto count = get<std::uint32_t>(set + kFdSetCountAt);
   std::uint32_t walked = count < kFdSetCapacity ? count : kFdSetCapacity;
   for (std::uint32_t i = 0; i < walked; ++i) {
-    std::int64_t handle;
-    std::memcpy(&handle, set + kFdSetHandlesAt + 8 * i, sizeof handle);
-    if (handle == socket) return;
+    if (get<std::int64_t>(set + kFdSetHandlesAt + 8 * i) == socket) return;
   }
   if (count >= kFdSetCapacity) return;
-  std::memcpy(set + kFdSetHandlesAt + 8 * count, &socket, sizeof socket);
-  ++count;
-  std::memcpy(set + kFdSetCountAt, &count, sizeof count);
+  put<std::int64_t>(set + kFdSetHandlesAt + 8 * count, socket);
+  put<std::uint32_t>(set + kFdSetCountAt, count + 1);
 }
 
 }  // namespace
