@@ -6,6 +6,7 @@
 #include "cells/integer.h"
 #include "cells/real.h"
 #include "cells/text.h"
+#include "support/assert.h"
 
 namespace vorn::builtins {
 
@@ -17,6 +18,10 @@ Args::Args(const CellRef& node, int arity) {
     args_[k] = cells::rightOf(spine);
     spine = cells::leftOf(spine);
   }
+  // The reducer hands an entry its name applied to exactly the arity of its table row, so the
+  // spine ends at the name Atom just when the entry reads that many arguments. An entry that
+  // reads more stops at the Atom above (rightOf asserts); one that reads fewer is caught here.
+  CORE_ASSERT(cells::isAtomCell(spine));
 }
 
 // ---- Readers --------------------------------------------------------------------------------

@@ -16,7 +16,8 @@ using cells::Cell;
 using cells::CellRef;
 
 // The arguments of a node that applies a builtin to exactly `arity` arguments, first to last.
-// The Cells are borrowed from the node, which the entry holds for the whole call.
+// The Cells are borrowed from the node, which the entry holds for the whole call. An `arity`
+// other than the one of the builtin's table row (the node's depth) is an internal error.
 class Args {
  public:
   Args(const CellRef& node, int arity);

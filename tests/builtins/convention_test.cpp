@@ -36,6 +36,14 @@ TEST(Args, ReadsTheLeftSpineFirstToLast) {
   Args none(CellRef("rand"), 0);  // arity 0: the node is the head itself and nothing is read
 }
 
+// Reading more or fewer arguments than the node carries is an internal error, never a user one.
+TEST(ArgsDeath, AnArityOtherThanTheNodesIsAnInternalError) {
+  CellRef two = nest3(CellRef("plus"), CellRef("1"), CellRef("2"));
+  EXPECT_DEATH(Args(two, 1), "ASSERTION FAILED:b:");
+  EXPECT_DEATH(Args(two, 3), "ASSERTION FAILED:b:");
+  EXPECT_DEATH(Args(makePair(CellRef("rand"), CellRef("1")), 0), "ASSERTION FAILED:b:");
+}
+
 TEST(Readers, Integer) {
   struct Case {
     const char* name;
