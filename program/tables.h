@@ -22,9 +22,30 @@ using RecomputeSet = std::set<std::string, std::less<>>;
 // A builtin's native entry receives the application node (the builtin applied to exactly
 // `arity` arguments as a left spine of Pairs) and returns its result.
 using BuiltinEntry = cells::CellRef (*)(cells::CellRef node);
+// The family a builtin belongs to, as the builtin list and the reference group them.
+enum class Family : std::uint8_t {
+  Arithmetic,
+  Trees,
+  MemoryAccess,
+  Mathematics,
+  CharacterClasses,
+  NumberConversion,
+  Streams,
+  Directories,
+  Strings,
+  MemoryBlocks,
+  Sockets,
+  Time,
+  Process,
+  ErrorNumbers,
+};
+// The family's title: "Arithmetic and comparison", "Trees and atoms", ...
+std::string_view familyTitle(Family family);
+
 struct Builtin {
   std::uint8_t arity = 0;
   BuiltinEntry entry = nullptr;
+  Family family = Family::Arithmetic;
 };
 using BuiltinTable = std::map<std::string, Builtin, std::less<>>;
 
