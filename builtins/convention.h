@@ -31,6 +31,13 @@ class Args {
 
 // An integer (either form), reduced modulo 2^64.
 bool readInteger(Cell* value, std::int64_t& out);
+// The first arguments, one for each `out`, each with the integer reader, first to last; false at
+// the first that is not an integer (the later ones are then not read).
+template <typename... Out>
+bool readIntegers(const Args& args, Out&... out) {
+  int index = 0;
+  return (readInteger(args[index++], out) && ...);
+}
 // A non-negative integer.
 bool readNatural(Cell* value, std::int64_t& out);
 // Any value taken as an integer without a test (only for the few bindings that do no check).

@@ -50,8 +50,7 @@ CellRef store(const CellRef& node, const char* name) {
   Args args(node, 2);
   std::int64_t address = 0;
   std::int64_t value = 0;
-  if (!readInteger(args[0], address)) return wrongType();
-  if (!readInteger(args[1], value)) return wrongType();
+  if (!readIntegers(args, address, value)) return wrongType();
   auto low = static_cast<T>(static_cast<std::uint64_t>(value));
   guardedPut(name, address, low);
   return doneResult();

@@ -40,13 +40,6 @@ namespace {
 
 // ---- Argument helpers -------------------------------------------------------------------------
 
-// Reads every listed argument with the integer reader, first to last; false at the first that is
-// not an integer.
-template <typename... Out>
-bool readIntegers(const Args& args, Out&... out) {
-  int index = 0;
-  return (readInteger(args[index++], out) && ...);
-}
 
 socklen_t lowSockLen(std::int64_t value) { return static_cast<socklen_t>(value); }
 

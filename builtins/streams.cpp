@@ -100,8 +100,7 @@ CellRef characterToStream(const CellRef& node, const char* name, Call call) {
   Args args(node, 2);
   std::int64_t character = 0;
   std::int64_t stream = 0;
-  if (!readInteger(args[0], character)) return wrongType();
-  if (!readInteger(args[1], stream)) return wrongType();
+  if (!readIntegers(args, character, stream)) return wrongType();
   if (stream == 0) return refused(signedResult(EOF));
   int c = lowInt(character);
   std::FILE* s = asStream(stream);
@@ -222,8 +221,7 @@ CellRef ioSetbuf(CellRef node) {
   Args args(node, 2);
   std::int64_t stream = 0;
   std::int64_t buffer = 0;
-  if (!readInteger(args[0], stream)) return wrongType();
-  if (!readInteger(args[1], buffer)) return wrongType();
+  if (!readIntegers(args, stream, buffer)) return wrongType();
   if (stream == 0) return refused(doneResult());
   // A null buffer makes the stream unbuffered, as setbuf does.
   std::FILE* s = asStream(stream);
@@ -251,9 +249,7 @@ CellRef ioFgets(CellRef node) {
   std::int64_t buffer = 0;
   std::int64_t size = 0;
   std::int64_t stream = 0;
-  if (!readInteger(args[0], buffer)) return wrongType();
-  if (!readInteger(args[1], size)) return wrongType();
-  if (!readInteger(args[2], stream)) return wrongType();
+  if (!readIntegers(args, buffer, size, stream)) return wrongType();
   if (buffer == 0 || stream == 0) return refused(addressResult(nullptr));
   char* room = asAddress(buffer);
   int limit = lowInt(size);
@@ -271,10 +267,7 @@ CellRef ioFread(CellRef node) {
   std::int64_t size = 0;
   std::int64_t count = 0;
   std::int64_t stream = 0;
-  if (!readInteger(args[0], buffer)) return wrongType();
-  if (!readInteger(args[1], size)) return wrongType();
-  if (!readInteger(args[2], count)) return wrongType();
-  if (!readInteger(args[3], stream)) return wrongType();
+  if (!readIntegers(args, buffer, size, count, stream)) return wrongType();
   auto itemSize = static_cast<std::size_t>(size);
   auto items = static_cast<std::size_t>(count);
   std::optional<std::size_t> bytes = totalBytes(itemSize, items);
@@ -307,8 +300,7 @@ CellRef ioFputs(CellRef node) {
   Args args(node, 2);
   std::int64_t text = 0;
   std::int64_t stream = 0;
-  if (!readInteger(args[0], text)) return wrongType();
-  if (!readInteger(args[1], stream)) return wrongType();
+  if (!readIntegers(args, text, stream)) return wrongType();
   if (text == 0 || stream == 0) return refused(signedResult(EOF));
   const char* line = asAddress(text);
   std::FILE* s = asStream(stream);
@@ -367,9 +359,7 @@ CellRef ioFseek(CellRef node) {
   std::int64_t stream = 0;
   std::int64_t offset = 0;
   std::int64_t origin = 0;
-  if (!readInteger(args[0], stream)) return wrongType();
-  if (!readInteger(args[1], offset)) return wrongType();
-  if (!readInteger(args[2], origin)) return wrongType();
+  if (!readIntegers(args, stream, offset, origin)) return wrongType();
   if (stream == 0) return refused(signedResult(-1));
   long offset32 = static_cast<std::int32_t>(static_cast<std::uint32_t>(offset));
   std::FILE* s = asStream(stream);
@@ -391,8 +381,7 @@ CellRef ioFgetpos(CellRef node) {
   Args args(node, 2);
   std::int64_t stream = 0;
   std::int64_t position = 0;
-  if (!readInteger(args[0], stream)) return wrongType();
-  if (!readInteger(args[1], position)) return wrongType();
+  if (!readIntegers(args, stream, position)) return wrongType();
   if (stream == 0 || position == 0) return refused(signedResult(-1));
   std::FILE* s = asStream(stream);
   char* slot = asAddress(position);
@@ -408,8 +397,7 @@ CellRef ioFsetpos(CellRef node) {
   Args args(node, 2);
   std::int64_t stream = 0;
   std::int64_t position = 0;
-  if (!readInteger(args[0], stream)) return wrongType();
-  if (!readInteger(args[1], position)) return wrongType();
+  if (!readIntegers(args, stream, position)) return wrongType();
   if (stream == 0 || position == 0) return refused(signedResult(-1));
   std::FILE* s = asStream(stream);
   const char* slot = asAddress(position);
@@ -441,9 +429,7 @@ CellRef ioRead(CellRef node) {
   std::int64_t descriptor = 0;
   std::int64_t buffer = 0;
   std::int64_t count = 0;
-  if (!readInteger(args[0], descriptor)) return wrongType();
-  if (!readInteger(args[1], buffer)) return wrongType();
-  if (!readInteger(args[2], count)) return wrongType();
+  if (!readIntegers(args, descriptor, buffer, count)) return wrongType();
   std::optional<unsigned> bytes = transferCount(count);
   if (!bytes) return refused(signedResult(-1));
   return signedResult(::read(lowInt(descriptor), asAddress(buffer), *bytes));
