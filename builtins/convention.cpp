@@ -6,6 +6,7 @@
 #include "cells/integer.h"
 #include "cells/real.h"
 #include "cells/text.h"
+#include "support/assert.h"
 
 namespace vorn::builtins {
 
@@ -17,6 +18,10 @@ Args::Args(const CellRef& node, int arity) {
     args_[k] = cells::rightOf(spine);
     spine = cells::leftOf(spine);
   }
+  // The reducer hands an entry its name applied to exactly the arity of its table row, so the
+  // spine ends at the name Atom just when the entry reads that many arguments. An entry that
+  // reads more stops at the Atom above (rightOf asserts); one that reads fewer is caught here.
+  CORE_ASSERT(cells::isAtomCell(spine));
 }
 
 // ---- Readers --------------------------------------------------------------------------------
@@ -60,7 +65,7 @@ bool readTruth(Cell* value, bool& out) {
 bool readAddressOrText(Cell* value, PointerView& out) {
   switch (cells::valueKind(value)) {
     case 'i':
-      out.address_ = reinterpret_cast<char*>(static_cast<std::intptr_t>(cells::integerToInt64(CellRef::borrow(value))));
+      out.address_ = asAddress(cells::integerToInt64(CellRef::borrow(value)));
       return true;
     case 'a':
       out.address_ = const_cast<char*>(cells::blobPayload(value).data());

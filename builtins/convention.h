@@ -1,9 +1,11 @@
 // The calling convention every builtin entry shares: reading the arguments out of the application
-// node, the argument readers with their kind tests, and the result makers. An entry tests its
+// node, the argument readers with their kind tests, the result makers, and the conversions
+// between the language's integers and the C library's pointers and narrow parameters. An entry tests its
 // arguments first to last and returns wrongType() at the first that fails its reader's test.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "cells/cell.h"
@@ -14,7 +16,8 @@ using cells::Cell;
 using cells::CellRef;
 
 // The arguments of a node that applies a builtin to exactly `arity` arguments, first to last.
-// The Cells are borrowed from the node, which the entry holds for the whole call.
+// The Cells are borrowed from the node, which the entry holds for the whole call. An `arity`
+// other than the one of the builtin's table row (the node's depth) is an internal error.
 class Args {
  public:
   Args(const CellRef& node, int arity);
@@ -28,6 +31,13 @@ class Args {
 
 // An integer (either form), reduced modulo 2^64.
 bool readInteger(Cell* value, std::int64_t& out);
+// The first arguments, one for each `out`, each with the integer reader, first to last; false at
+// the first that is not an integer (the later ones are then not read).
+template <typename... Out>
+bool readIntegers(const Args& args, Out&... out) {
+  int index = 0;
+  return (readInteger(args[index++], out) && ...);
+}
 // A non-negative integer.
 bool readNatural(Cell* value, std::int64_t& out);
 // Any value taken as an integer without a test (only for the few bindings that do no check).
@@ -67,5 +77,32 @@ CellRef realResult(double value);
 CellRef truthResult(bool value);  // K or H
 CellRef doneResult();             // I
 CellRef wrongType();              // Z
+
+// ---- C conversions --------------------------------------------------------------------------
+
+// The machine address of an integer's value taken modulo 2^64: a negative integer stands for the
+// same address as the unsigned pattern the address maker wrote it from.
+template <typename T = void>
+T* pointerAt(std::int64_t address) {
+  return reinterpret_cast<T*>(static_cast<std::uintptr_t>(address));
+}
+// The same address as bytes.
+inline char* asAddress(std::int64_t address) { return pointerAt<char>(address); }
+
+// A C parameter of type int receives the low 32 bits of the value.
+inline int lowInt(std::int64_t value) { return static_cast<int>(static_cast<std::uint32_t>(value)); }
+
+// A T loaded from or stored at memory that need not be aligned for it (program memory, C records
+// read by offset): copied bytewise, in the machine's byte order.
+template <typename T>
+T get(const void* from) {
+  T value;
+  std::memcpy(&value, from, sizeof value);
+  return value;
+}
+template <typename T>
+void put(void* to, T value) {
+  std::memcpy(to, &value, sizeof value);
+}
 
 }  // namespace vorn::builtins

@@ -2,7 +2,7 @@
 // calls of the same names. A handle is a 304-byte block: the 296-byte dirent record that readdir
 // fills (so the handle's address is also the record's) followed by a pointer to the reader state.
 //
-// The record, as programs read it by offset:
+// The record, as programs read it by offset (builtins/c_layouts.h holds the offsets):
 //   0  d_ino     4  always 0
 //   4  d_off     4  31-bit djb2 hash of the next entry's name; 2147483647 at the last entry
 //   8  d_reclen  2  296
@@ -25,6 +25,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "builtins/c_layouts.h"
 #include "builtins/convention.h"
 #include "builtins/fault_guard.h"
 
@@ -32,17 +33,14 @@ namespace vorn::builtins {
 
 namespace {
 
-constexpr std::size_t kRecordSize = 296;
+constexpr std::size_t kRecordSize = kDirentSize;
 constexpr std::size_t kHandleSize = kRecordSize + sizeof(void*);
-constexpr std::size_t kInoAt = 0;
-constexpr std::size_t kOffAt = 4;
-constexpr std::size_t kReclenAt = 8;
-constexpr std::size_t kNamlenAt = 16;
-constexpr std::size_t kTypeAt = 24;
-constexpr std::size_t kNameAt = 28;
-constexpr std::size_t kNameRoom = 261;  // the longest name is 260 bytes and its NUL
-static_assert(kNameAt + kNameRoom <= kRecordSize);
+constexpr std::size_t kNameRoom = kDirentName.width;
+static_assert(kDirentName.offset + kNameRoom <= kRecordSize);
 static_assert(sizeof(dirent::d_name) <= kNameRoom, "every name the system lists fits d_name");
+// The widths of the values fillRecord stores.
+static_assert(kDirentIno.width == 4 && kDirentOff.width == 4 && kDirentReclen.width == 2 &&
+              kDirentNamlen.width == 8 && kDirentType.width == 4);
 
 constexpr std::int32_t kLastEntry = 2147483647;
 constexpr std::uint32_t kDeviceType = 8192;
@@ -63,23 +61,12 @@ struct ReaderState {
   bool ended = false;
 };
 
-char* asAddress(std::int64_t value) { return reinterpret_cast<char*>(static_cast<std::uintptr_t>(value)); }
-
 ReaderState* stateOf(const char* builtin, char* handle) {
-  return guardMemory(builtin, [handle] {
-    ReaderState* state = nullptr;
-    std::memcpy(&state, handle + kRecordSize, sizeof state);
-    return state;
-  });
+  return guardMemory(builtin, [handle] { return get<ReaderState*>(handle + kRecordSize); });
 }
 
 void setState(const char* builtin, char* handle, ReaderState* state) {
-  guardMemory(builtin, [handle, state] { std::memcpy(handle + kRecordSize, &state, sizeof state); });
-}
-
-template <typename T>
-void put(char* record, std::size_t offset, T value) {
-  std::memcpy(record + offset, &value, sizeof value);
+  guardMemory(builtin, [handle, state] { put(handle + kRecordSize, state); });
 }
 
 // The type code of a file mode, for entries whose type the kernel does not report.
@@ -134,12 +121,12 @@ std::int32_t nameHash(const std::string& name) {
 
 void fillRecord(char* record, const Entry& entry, std::int32_t nextOffset) {
   std::memset(record, 0, kRecordSize);
-  put<std::uint32_t>(record, kInoAt, 0);
-  put<std::int32_t>(record, kOffAt, nextOffset);
-  put<std::uint16_t>(record, kReclenAt, kRecordSize);
-  put<std::uint64_t>(record, kNamlenAt, entry.name.size());
-  put<std::uint32_t>(record, kTypeAt, entry.type);
-  std::memcpy(record + kNameAt, entry.name.c_str(), entry.name.size() + 1);
+  put<std::uint32_t>(record + kDirentIno.offset, 0);
+  put<std::int32_t>(record + kDirentOff.offset, nextOffset);
+  put<std::uint16_t>(record + kDirentReclen.offset, kRecordSize);
+  put<std::uint64_t>(record + kDirentNamlen.offset, entry.name.size());
+  put<std::uint32_t>(record + kDirentType.offset, entry.type);
+  std::memcpy(record + kDirentName.offset, entry.name.c_str(), entry.name.size() + 1);
 }
 
 }  // namespace

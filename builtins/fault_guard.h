@@ -12,7 +12,10 @@
 #include <atomic>
 #include <csetjmp>
 #include <cstddef>
+#include <cstdint>
 #include <type_traits>
+
+#include "builtins/convention.h"
 
 namespace vorn::builtins {
 
@@ -67,6 +70,19 @@ auto guardMemory(const char* builtin, Access&& access) -> decltype(access()) {
     fault_guard::landing = outer;
     return result;
   }
+}
+
+// A T loaded from, or stored at, a program address under the guard; the address need not be
+// aligned for T.
+template <typename T>
+T guardedGet(const char* builtin, std::int64_t address) {
+  const void* from = pointerAt(address);
+  return guardMemory(builtin, [from] { return get<T>(from); });
+}
+template <typename T>
+void guardedPut(const char* builtin, std::int64_t address, T value) {
+  void* to = pointerAt(address);
+  guardMemory(builtin, [to, value] { put(to, value); });
 }
 
 // Probes, for a library function that takes locks or allocates while it works on program memory:

@@ -1,7 +1,7 @@
 // Indexed access to blobs, reals, numbers and texts as sequences: look reads one element, into
 // takes a slice, cork replaces one element; rows turns a value into text. Negative indices count
 // from the end; anything out of range gives Z.
-#include <cstring>
+#include <bit>
 #include <string>
 #include <vector>
 
@@ -23,17 +23,9 @@ bool fromEnd(std::int64_t& index, std::int64_t length) {
   return index >= 0;
 }
 
-std::uint64_t realPattern(Cell* real) {
-  std::uint64_t pattern;
-  std::memcpy(&pattern, cells::atomData(real) + 1, sizeof pattern);
-  return pattern;
-}
+std::uint64_t realPattern(Cell* real) { return get<std::uint64_t>(cells::atomData(real) + 1); }
 
-CellRef realFromPattern(std::uint64_t pattern) {
-  double value;
-  std::memcpy(&value, &pattern, sizeof value);
-  return cells::makeReal(value);
-}
+CellRef realFromPattern(std::uint64_t pattern) { return cells::makeReal(std::bit_cast<double>(pattern)); }
 
 cells::Bits numberBits(Cell* number) {
   auto bits = cells::toBits(CellRef::borrow(number));

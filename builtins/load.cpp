@@ -31,7 +31,7 @@ std::optional<std::string> sourceOf(Cell* value) {
     case 'i': {
       std::int64_t address;
       if (!readInteger(value, address) || address == 0) return std::nullopt;
-      const char* string = reinterpret_cast<const char*>(static_cast<std::intptr_t>(address));
+      const char* string = asAddress(address);
       // A wild address ends the run with a Fault report naming load, not with a crash.
       probeString("load", string);
       return std::string(string);

@@ -67,9 +67,7 @@ CellRef characterMap(const CellRef& node, int (*map)(int)) {
 // is nowhere to store, as a null out-pointer does for time(): the value is dropped.
 template <typename T>
 void storeAt(const char* builtin, std::int64_t address, T value) {
-  if (address == 0) return;
-  void* to = reinterpret_cast<void*>(static_cast<std::uintptr_t>(address));
-  guardMemory(builtin, [to, value] { std::memcpy(to, &value, sizeof value); });
+  if (address != 0) guardedPut(builtin, address, value);
 }
 
 // A string and an end-pointer slot, read and written under the guard before the parser (which
@@ -102,9 +100,7 @@ std::int32_t parseLong32(const char* builtin, const char* text, char** end, int 
   return static_cast<std::int32_t>(wide);
 }
 
-char** endSlot(std::int64_t address) {
-  return reinterpret_cast<char**>(static_cast<std::uintptr_t>(address));
-}
+char** endSlot(std::int64_t address) { return pointerAt<char*>(address); }
 
 CellRef parseToInt32(const CellRef& node, const char* builtin) {
   Args args(node, 1);

@@ -18,12 +18,6 @@ static_assert(std::endian::native == std::endian::little, "loads and stores are 
 
 namespace {
 
-// The machine address of an integer's value taken modulo 2^64; a negative integer therefore
-// stands for the same address as the unsigned pattern the address maker wrote it from.
-void* machineAddress(std::int64_t address) {
-  return reinterpret_cast<void*>(static_cast<std::uintptr_t>(address));
-}
-
 // Loads a T from the address in the node's one argument. A value that is not an integer is
 // refused rather than converted, so that a mistyped argument cannot become a wild read.
 template <typename T>
@@ -31,12 +25,7 @@ bool load(const CellRef& node, const char* name, T& out) {
   Args args(node, 1);
   std::int64_t address = 0;
   if (!readInteger(args[0], address)) return false;
-  void* from = machineAddress(address);
-  out = guardMemory(name, [from] {
-    T value;
-    std::memcpy(&value, from, sizeof(T));
-    return value;
-  });
+  out = guardedGet<T>(name, address);
   return true;
 }
 
@@ -61,11 +50,9 @@ CellRef store(const CellRef& node, const char* name) {
   Args args(node, 2);
   std::int64_t address = 0;
   std::int64_t value = 0;
-  if (!readInteger(args[0], address)) return wrongType();
-  if (!readInteger(args[1], value)) return wrongType();
+  if (!readIntegers(args, address, value)) return wrongType();
   auto low = static_cast<T>(static_cast<std::uint64_t>(value));
-  void* to = machineAddress(address);
-  guardMemory(name, [to, low] { std::memcpy(to, &low, sizeof(T)); });
+  guardedPut(name, address, low);
   return doneResult();
 }
 

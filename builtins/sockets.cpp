@@ -28,6 +28,7 @@
 
 static_assert(sizeof(socklen_t) == 4, "socket address lengths are 4 bytes");
 
+#include "builtins/c_layouts.h"
 #include "builtins/convention.h"
 #include "builtins/fault_guard.h"
 #include "cells/integer.h"
@@ -39,21 +40,8 @@ namespace {
 
 // ---- Argument helpers -------------------------------------------------------------------------
 
-// Reads every listed argument with the integer reader, first to last; false at the first that is
-// not an integer.
-template <typename... Out>
-bool readIntegers(const Args& args, Out&... out) {
-  int index = 0;
-  return (readInteger(args[index++], out) && ...);
-}
 
-int lowInt(std::int64_t value) { return static_cast<int>(static_cast<std::uint32_t>(value)); }
 socklen_t lowSockLen(std::int64_t value) { return static_cast<socklen_t>(value); }
-
-template <typename T = void>
-T* pointerAt(std::int64_t address) {
-  return reinterpret_cast<T*>(static_cast<std::uintptr_t>(address));
-}
 
 // A buffer length of C type int. A negative length fails the call with EINVAL, as the sockets
 // layer does, rather than turning into an enormous size_t that would run far past the buffer.
@@ -136,26 +124,19 @@ void storeMessage(const char* message) {
   out[used] = 0;
 }
 
-// ---- fd_set: a 32-bit count at 0, then 64 handles of 8 bytes from offset 8 ----------------------
-
-constexpr std::uint32_t kSetCapacity = 64;
-constexpr std::size_t kSetHandles = 8;
+// ---- fd_set: a 32-bit count at 0, then 64 handles of 8 bytes from offset 8 (c_layouts.h) -------
 
 // Adds the socket unless it is present or the set is full. The walk never looks past the 64
 // handles, even when the count has been overwritten with something larger.
 void insertIntoSet(unsigned char* set, std::int64_t socket) {
-  std::uint32_t count;
-  std::memcpy(&count, set, sizeof count);
-  std::uint32_t walked = count < kSetCapacity ? count : kSetCapacity;
+  auto count = get<std::uint32_t>(set + kFdSetCountAt);
+  std::uint32_t walked = count < kFdSetCapacity ? count : kFdSetCapacity;
   for (std::uint32_t i = 0; i < walked; ++i) {
-    std::int64_t handle;
-    std::memcpy(&handle, set + kSetHandles + 8 * i, sizeof handle);
-    if (handle == socket) return;
+    if (get<std::int64_t>(set + kFdSetHandlesAt + 8 * i) == socket) return;
   }
-  if (count >= kSetCapacity) return;
-  std::memcpy(set + kSetHandles + 8 * count, &socket, sizeof socket);
-  ++count;
-  std::memcpy(set, &count, sizeof count);
+  if (count >= kFdSetCapacity) return;
+  put<std::int64_t>(set + kFdSetHandlesAt + 8 * count, socket);
+  put<std::uint32_t>(set + kFdSetCountAt, count + 1);
 }
 
 }  // namespace
@@ -403,7 +384,7 @@ CellRef sockNtohs(CellRef node) {
 
 // ---- Sizes, constants and the socket set --------------------------------------------------------
 
-CellRef sockAddrinfo(CellRef) { return signedResult(48); }
+CellRef sockAddrinfo(CellRef) { return signedResult(sizeof(addrinfo)); }
 CellRef sockAfUnspec(CellRef) { return signedResult(0); }
 // ai_passive and sock_stream: both names are bound to this one entry.
 CellRef sockOne(CellRef) { return signedResult(1); }

@@ -40,14 +40,7 @@ namespace {
 
 // ---- Conversions ----------------------------------------------------------------------------
 
-std::FILE* asStream(std::int64_t value) {
-  return reinterpret_cast<std::FILE*>(static_cast<std::uintptr_t>(value));
-}
-
-char* asBuffer(std::int64_t value) { return reinterpret_cast<char*>(static_cast<std::uintptr_t>(value)); }
-
-// A C parameter of type int receives the low 32 bits of the value.
-int asInt(std::int64_t value) { return static_cast<int>(static_cast<std::uint32_t>(value)); }
+std::FILE* asStream(std::int64_t value) { return pointerAt<std::FILE>(value); }
 
 // The result of a call refused before it reached the library.
 CellRef refused(CellRef failure) {
@@ -107,10 +100,9 @@ CellRef characterToStream(const CellRef& node, const char* name, Call call) {
   Args args(node, 2);
   std::int64_t character = 0;
   std::int64_t stream = 0;
-  if (!readInteger(args[0], character)) return wrongType();
-  if (!readInteger(args[1], stream)) return wrongType();
+  if (!readIntegers(args, character, stream)) return wrongType();
   if (stream == 0) return refused(signedResult(EOF));
-  int c = asInt(character);
+  int c = lowInt(character);
   std::FILE* s = asStream(stream);
   return signedResult(guardMemory(name, [c, s, call] { return call(c, s); }));
 }
@@ -177,7 +169,7 @@ CellRef ioFdopen(CellRef node) {
   if (!readAddressOrText(args[1], mode)) return wrongType();
   if (mode.get() == nullptr) return refused(addressResult(nullptr));
   probeString("fdopen", mode.get());
-  return addressResult(::fdopen(asInt(descriptor), mode.get()));
+  return addressResult(::fdopen(lowInt(descriptor), mode.get()));
 }
 
 CellRef ioFclose(CellRef node) {
@@ -200,7 +192,7 @@ CellRef ioTmpnam(CellRef node) {
   std::int64_t buffer = 0;
   if (!readInteger(args[0], buffer)) return wrongType();
   // The name is made first; only copying it out touches the program's buffer.
-  char* out = asBuffer(buffer);
+  char* out = asAddress(buffer);
   return addressResult(guardMemory("tmpnam", [out] { return freshTemporaryName(out); }));
 }
 
@@ -229,12 +221,11 @@ CellRef ioSetbuf(CellRef node) {
   Args args(node, 2);
   std::int64_t stream = 0;
   std::int64_t buffer = 0;
-  if (!readInteger(args[0], stream)) return wrongType();
-  if (!readInteger(args[1], buffer)) return wrongType();
+  if (!readIntegers(args, stream, buffer)) return wrongType();
   if (stream == 0) return refused(doneResult());
   // A null buffer makes the stream unbuffered, as setbuf does.
   std::FILE* s = asStream(stream);
-  char* room = asBuffer(buffer);
+  char* room = asAddress(buffer);
   int mode = buffer == 0 ? _IONBF : _IOFBF;
   guardMemory("setbuf", [s, room, mode] { return std::setvbuf(s, room, mode, kSetbufSize); });
   return doneResult();
@@ -258,12 +249,10 @@ CellRef ioFgets(CellRef node) {
   std::int64_t buffer = 0;
   std::int64_t size = 0;
   std::int64_t stream = 0;
-  if (!readInteger(args[0], buffer)) return wrongType();
-  if (!readInteger(args[1], size)) return wrongType();
-  if (!readInteger(args[2], stream)) return wrongType();
+  if (!readIntegers(args, buffer, size, stream)) return wrongType();
   if (buffer == 0 || stream == 0) return refused(addressResult(nullptr));
-  char* room = asBuffer(buffer);
-  int limit = asInt(size);
+  char* room = asAddress(buffer);
+  int limit = lowInt(size);
   std::FILE* s = asStream(stream);
   return addressResult(guardMemory("fgets", [room, limit, s] { return std::fgets(room, limit, s); }));
 }
@@ -278,15 +267,12 @@ CellRef ioFread(CellRef node) {
   std::int64_t size = 0;
   std::int64_t count = 0;
   std::int64_t stream = 0;
-  if (!readInteger(args[0], buffer)) return wrongType();
-  if (!readInteger(args[1], size)) return wrongType();
-  if (!readInteger(args[2], count)) return wrongType();
-  if (!readInteger(args[3], stream)) return wrongType();
+  if (!readIntegers(args, buffer, size, count, stream)) return wrongType();
   auto itemSize = static_cast<std::size_t>(size);
   auto items = static_cast<std::size_t>(count);
   std::optional<std::size_t> bytes = totalBytes(itemSize, items);
   if (stream == 0 || !bytes || (buffer == 0 && *bytes != 0)) return refused(unsignedResult(0));
-  char* room = asBuffer(buffer);
+  char* room = asAddress(buffer);
   std::FILE* s = asStream(stream);
   return unsignedResult(guardMemory("fread", [room, itemSize, items, s] { return std::fread(room, itemSize, items, s); }));
 }
@@ -305,7 +291,7 @@ CellRef ioPutchar(CellRef node) {
   Args args(node, 1);
   std::int64_t character = 0;
   if (!readInteger(args[0], character)) return wrongType();
-  int c = asInt(character);
+  int c = lowInt(character);
   return signedResult(guardMemory("putchar", [c] { return std::putchar(c); }));
 }
 
@@ -314,10 +300,9 @@ CellRef ioFputs(CellRef node) {
   Args args(node, 2);
   std::int64_t text = 0;
   std::int64_t stream = 0;
-  if (!readInteger(args[0], text)) return wrongType();
-  if (!readInteger(args[1], stream)) return wrongType();
+  if (!readIntegers(args, text, stream)) return wrongType();
   if (text == 0 || stream == 0) return refused(signedResult(EOF));
-  const char* line = asBuffer(text);
+  const char* line = asAddress(text);
   std::FILE* s = asStream(stream);
   probeString("fputs", line);
   return signedResult(guardMemory("fputs", [line, s] { return std::fputs(line, s); }));
@@ -374,13 +359,11 @@ CellRef ioFseek(CellRef node) {
   std::int64_t stream = 0;
   std::int64_t offset = 0;
   std::int64_t origin = 0;
-  if (!readInteger(args[0], stream)) return wrongType();
-  if (!readInteger(args[1], offset)) return wrongType();
-  if (!readInteger(args[2], origin)) return wrongType();
+  if (!readIntegers(args, stream, offset, origin)) return wrongType();
   if (stream == 0) return refused(signedResult(-1));
   long offset32 = static_cast<std::int32_t>(static_cast<std::uint32_t>(offset));
   std::FILE* s = asStream(stream);
-  int whence = asInt(origin);
+  int whence = lowInt(origin);
   return signedResult(guardMemory("fseek", [s, offset32, whence] { return std::fseek(s, offset32, whence); }));
 }
 
@@ -398,16 +381,14 @@ CellRef ioFgetpos(CellRef node) {
   Args args(node, 2);
   std::int64_t stream = 0;
   std::int64_t position = 0;
-  if (!readInteger(args[0], stream)) return wrongType();
-  if (!readInteger(args[1], position)) return wrongType();
+  if (!readIntegers(args, stream, position)) return wrongType();
   if (stream == 0 || position == 0) return refused(signedResult(-1));
   std::FILE* s = asStream(stream);
-  char* slot = asBuffer(position);
+  char* slot = asAddress(position);
   return signedResult(guardMemory("fgetpos", [s, slot] {
     off_t offset = ::ftello(s);
     if (offset < 0) return -1;
-    std::int64_t stored = offset;
-    std::memcpy(slot, &stored, sizeof stored);
+    put<std::int64_t>(slot, offset);
     return 0;
   }));
 }
@@ -416,14 +397,12 @@ CellRef ioFsetpos(CellRef node) {
   Args args(node, 2);
   std::int64_t stream = 0;
   std::int64_t position = 0;
-  if (!readInteger(args[0], stream)) return wrongType();
-  if (!readInteger(args[1], position)) return wrongType();
+  if (!readIntegers(args, stream, position)) return wrongType();
   if (stream == 0 || position == 0) return refused(signedResult(-1));
   std::FILE* s = asStream(stream);
-  const char* slot = asBuffer(position);
+  const char* slot = asAddress(position);
   return signedResult(guardMemory("fsetpos", [s, slot] {
-    std::int64_t stored = 0;
-    std::memcpy(&stored, slot, sizeof stored);
+    auto stored = get<std::int64_t>(slot);
     return ::fseeko(s, static_cast<off_t>(stored), SEEK_SET) == 0 ? 0 : -1;
   }));
 }
@@ -450,12 +429,10 @@ CellRef ioRead(CellRef node) {
   std::int64_t descriptor = 0;
   std::int64_t buffer = 0;
   std::int64_t count = 0;
-  if (!readInteger(args[0], descriptor)) return wrongType();
-  if (!readInteger(args[1], buffer)) return wrongType();
-  if (!readInteger(args[2], count)) return wrongType();
+  if (!readIntegers(args, descriptor, buffer, count)) return wrongType();
   std::optional<unsigned> bytes = transferCount(count);
   if (!bytes) return refused(signedResult(-1));
-  return signedResult(::read(asInt(descriptor), asBuffer(buffer), *bytes));
+  return signedResult(::read(lowInt(descriptor), asAddress(buffer), *bytes));
 }
 
 // Data given as an Atom is written only as far as the Atom reaches.
@@ -470,7 +447,7 @@ CellRef ioWrite(CellRef node) {
   std::optional<unsigned> bytes = transferCount(count);
   std::optional<std::size_t> extent = knownExtent(args[1]);
   if (!bytes || (extent && *bytes > *extent)) return refused(signedResult(-1));
-  return signedResult(::write(asInt(descriptor), data.get(), *bytes));
+  return signedResult(::write(lowInt(descriptor), data.get(), *bytes));
 }
 
 }  // namespace vorn::builtins

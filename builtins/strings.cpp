@@ -29,10 +29,6 @@ namespace vorn::builtins {
 
 namespace {
 
-char* machineAddress(std::int64_t address) {
-  return reinterpret_cast<char*>(static_cast<std::uintptr_t>(address));
-}
-
 // Sizes and counts are passed as the 64-bit pattern of the integer.
 std::size_t byteCount(std::int64_t n) { return static_cast<std::size_t>(n); }
 
@@ -127,8 +123,8 @@ CellRef transferBlock(const CellRef& node, const char* name) {
   if (!readInteger(args[0], destination) || !readInteger(args[1], source) || !readInteger(args[2], n)) {
     return wrongType();
   }
-  char* to = machineAddress(destination);
-  const char* from = machineAddress(source);
+  char* to = asAddress(destination);
+  const char* from = asAddress(source);
   std::size_t count = byteCount(n);
   return addressResult(guardMemory(name, [to, from, count] { return transfer(to, from, count); }));
 }
@@ -175,7 +171,7 @@ CellRef strStrcpy(CellRef node) {
   std::int64_t destination = 0;
   PointerView source;
   if (!readInteger(args[0], destination) || !readAddressOrText(args[1], source)) return wrongType();
-  char* to = machineAddress(destination);
+  char* to = asAddress(destination);
   const char* from = source.get();
   guardMemory("strcpy", [to, from] { copyString(to, from); });
   return addressResult(to);
@@ -187,8 +183,8 @@ CellRef strStrncpy(CellRef node) {
   if (!readInteger(args[0], destination) || !readInteger(args[1], source) || !readInteger(args[2], n)) {
     return wrongType();
   }
-  char* to = machineAddress(destination);
-  const char* from = machineAddress(source);
+  char* to = asAddress(destination);
+  const char* from = asAddress(source);
   std::size_t count = byteCount(n);
   return addressResult(guardMemory("strncpy", [to, from, count] { return std::strncpy(to, from, count); }));
 }
@@ -198,7 +194,7 @@ CellRef strStrcat(CellRef node) {
   std::int64_t destination = 0;
   PointerView source;
   if (!readInteger(args[0], destination) || !readAddressOrText(args[1], source)) return wrongType();
-  char* to = machineAddress(destination);
+  char* to = asAddress(destination);
   const char* from = source.get();
   guardMemory("strcat", [to, from] { copyString(to + stringLength(to), from); });
   return addressResult(to);
@@ -211,7 +207,7 @@ CellRef strStrncat(CellRef node) {
   if (!readInteger(args[0], destination) || !readAddressOrText(args[1], source) || !readInteger(args[2], n)) {
     return wrongType();
   }
-  char* to = machineAddress(destination);
+  char* to = asAddress(destination);
   const char* from = source.get();
   std::size_t count = byteCount(n);
   return addressResult(guardMemory("strncat", [to, from, count] { return std::strncat(to, from, count); }));
@@ -274,7 +270,7 @@ CellRef strStrtok(CellRef node) {
   PointerView delimiters;
   if (!readInteger(args[0], s) || !readAddressOrText(args[1], delimiters)) return wrongType();
   if (s == 0 && strtokPosition == nullptr) return addressResult(nullptr);
-  char* from = machineAddress(s);
+  char* from = asAddress(s);
   const char* bytes = delimiters.get();
   return addressResult(guardMemory("strtok", [from, bytes] { return strtok_r(from, bytes, &strtokPosition); }));
 }
@@ -288,22 +284,18 @@ CellRef strStrtokR(CellRef node) {
   if (!readInteger(args[0], s) || !readAddressOrText(args[1], delimiters) || !readInteger(args[2], slot)) {
     return wrongType();
   }
-  auto* position = reinterpret_cast<char**>(machineAddress(slot));
+  auto* position = pointerAt<char*>(slot);
   if (position == nullptr) {
     errno = EINVAL;
     return addressResult(nullptr);
   }
   // The slot need not be aligned: it is read bytewise.
-  auto continuesFromNothing = [position] {
-    char* current;
-    std::memcpy(&current, position, sizeof current);
-    return current == nullptr;
-  };
+  auto continuesFromNothing = [position] { return get<char*>(position) == nullptr; };
   if (s == 0 && guardMemory("strtok_r", continuesFromNothing)) {
     errno = EINVAL;
     return addressResult(nullptr);
   }
-  char* from = machineAddress(s);
+  char* from = asAddress(s);
   const char* bytes = delimiters.get();
   return addressResult(guardMemory("strtok_r", [from, bytes, position] { return strtok_r(from, bytes, position); }));
 }
@@ -324,7 +316,7 @@ CellRef strMemchr(CellRef node) {
   if (!readInteger(args[0], block) || !readInteger(args[1], byte) || !readInteger(args[2], n)) {
     return wrongType();
   }
-  const char* from = machineAddress(block);
+  const char* from = asAddress(block);
   auto value = static_cast<int>(byte);
   std::size_t count = byteCount(n);
   return addressResult(guardMemory("memchr", [from, value, count] { return std::memchr(from, value, count); }));
@@ -334,8 +326,8 @@ CellRef strMemcmp(CellRef node) {
   Args args(node, 3);
   std::int64_t a = 0, b = 0, n = 0;
   if (!readInteger(args[0], a) || !readInteger(args[1], b) || !readInteger(args[2], n)) return wrongType();
-  const char* x = machineAddress(a);
-  const char* y = machineAddress(b);
+  const char* x = asAddress(a);
+  const char* y = asAddress(b);
   std::size_t count = byteCount(n);
   return signedResult(guardMemory("memcmp", [x, y, count] { return std::memcmp(x, y, count); }));
 }
@@ -346,7 +338,7 @@ CellRef strMemmove(CellRef node) { return transferBlock<libraryMemmove>(node, "m
 // memset tests nothing: all three arguments are taken as integers.
 CellRef strMemset(CellRef node) {
   Args args(node, 3);
-  char* destination = machineAddress(readUncheckedInteger(args[0]));
+  char* destination = asAddress(readUncheckedInteger(args[0]));
   auto byte = static_cast<int>(readUncheckedInteger(args[1]));
   std::size_t n = byteCount(readUncheckedInteger(args[2]));
   return addressResult(guardMemory("memset", [destination, byte, n] { return std::memset(destination, byte, n); }));
@@ -356,7 +348,7 @@ CellRef strBzero(CellRef node) {
   Args args(node, 2);
   std::int64_t destination = 0, n = 0;
   if (!readInteger(args[0], destination) || !readInteger(args[1], n) || n < 0) return wrongType();
-  char* to = machineAddress(destination);
+  char* to = asAddress(destination);
   std::size_t count = byteCount(n);
   if (n > 0) guardMemory("bzero", [to, count] { std::memset(to, 0, count); });
   return doneResult();
@@ -380,14 +372,14 @@ CellRef strRealloc(CellRef node) {
   Args args(node, 2);
   std::int64_t block = 0, size = 0;
   if (!readInteger(args[0], block) || !readInteger(args[1], size)) return wrongType();
-  probeHeapBlock("realloc", machineAddress(block));
-  return addressResult(std::realloc(machineAddress(block), byteCount(size)));
+  probeHeapBlock("realloc", asAddress(block));
+  return addressResult(std::realloc(asAddress(block), byteCount(size)));
 }
 
 // free tests nothing: its argument is taken as an integer.
 CellRef strFree(CellRef node) {
   Args args(node, 1);
-  char* block = machineAddress(readUncheckedInteger(args[0]));
+  char* block = asAddress(readUncheckedInteger(args[0]));
   probeHeapBlock("free", block);
   std::free(block);
   return doneResult();

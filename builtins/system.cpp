@@ -26,27 +26,6 @@ namespace vorn::builtins {
 
 namespace {
 
-void* machineAddress(std::int64_t address) {
-  return reinterpret_cast<void*>(static_cast<std::uintptr_t>(address));
-}
-
-// Program memory need not be aligned for the type, so it is copied bytewise.
-template <typename T>
-T loadFrom(const char* builtin, std::int64_t address) {
-  const void* from = machineAddress(address);
-  return guardMemory(builtin, [from] {
-    T value;
-    std::memcpy(&value, from, sizeof value);
-    return value;
-  });
-}
-
-template <typename T>
-void storeAt(const char* builtin, std::int64_t address, T value) {
-  void* to = machineAddress(address);
-  guardMemory(builtin, [to, value] { std::memcpy(to, &value, sizeof value); });
-}
-
 // ---- The program's struct tm ----------------------------------------------------------------
 
 // A program holds a struct tm as its nine int fields (36 bytes), in the C order tm_sec, tm_min,
@@ -60,7 +39,7 @@ struct TmFields {
 };
 
 std::tm copyInTm(const char* builtin, std::int64_t address) {
-  const TmFields stored = loadFrom<TmFields>(builtin, address);
+  const TmFields stored = guardedGet<TmFields>(builtin, address);
   const std::int32_t* fields = stored.values;
   std::tm full{};
   full.tm_sec = fields[0];
@@ -78,7 +57,7 @@ std::tm copyInTm(const char* builtin, std::int64_t address) {
 void copyOutTm(const char* builtin, const std::tm& full, std::int64_t address) {
   const TmFields fields = {{full.tm_sec, full.tm_min, full.tm_hour, full.tm_mday, full.tm_mon,
                             full.tm_year, full.tm_wday, full.tm_yday, full.tm_isdst}};
-  storeAt(builtin, address, fields);
+  guardedPut(builtin, address, fields);
 }
 
 // The C library dereferences these pointers unconditionally. A null address is the common
@@ -96,7 +75,7 @@ CellRef fromTimeSlot(const CellRef& node, const char* builtin, std::tm* (*conver
   std::int64_t slot = 0;
   if (!readInteger(args[0], slot)) return wrongType();
   if (refuseNull(slot)) return addressResult(nullptr);
-  auto when = loadFrom<std::time_t>(builtin, slot);
+  auto when = guardedGet<std::time_t>(builtin, slot);
   return addressResult(convert(&when));
 }
 
@@ -117,7 +96,7 @@ CellRef sysTime(CellRef node) {
   std::int64_t slot = 0;
   if (!readInteger(args[0], slot)) return wrongType();
   std::time_t now = std::time(nullptr);
-  if (slot != 0) storeAt("time", slot, now);
+  if (slot != 0) guardedPut("time", slot, now);
   return signedResult(now);
 }
 
@@ -128,7 +107,7 @@ CellRef sysCtime(CellRef node) {
   std::int64_t slot = 0;
   if (!readInteger(args[0], slot)) return wrongType();
   if (refuseNull(slot)) return addressResult(nullptr);
-  auto when = loadFrom<std::time_t>("ctime", slot);
+  auto when = guardedGet<std::time_t>("ctime", slot);
   return addressResult(std::ctime(&when));
 }
 
@@ -187,7 +166,7 @@ CellRef sysStrftime(CellRef node) {
   std::tm full = copyInTm("strftime", address);
   // strftime may set the time zone up (under the library's lock) on the way: the format and the
   // buffer, taken at its stated size, are touched first instead.
-  auto* room = static_cast<char*>(machineAddress(buffer));
+  char* room = asAddress(buffer);
   auto bytes = static_cast<std::size_t>(size);
   probeString("strftime", format.get());
   probeBytes("strftime", room, bytes, true);

@@ -4,12 +4,13 @@
 namespace vorn::builtins {
 
 // Every entry named in the list, declared once here; each family file defines its own.
-#define VORN_BUILTIN(name, arity, entry) CellRef entry(CellRef node);
+#define VORN_BUILTIN(name, arity, entry, family) CellRef entry(CellRef node);
 #include "builtins/builtin_list.h"
 #undef VORN_BUILTIN
 
 void fillBuiltinTable(BuiltinTable& table) {
-#define VORN_BUILTIN(name, arity, entry) table.emplace(#name, Builtin{arity, &entry});
+#define VORN_BUILTIN(name, arity, entry, family) \
+  table.emplace(#name, Builtin{arity, &entry, program::Family::family});
 #include "builtins/builtin_list.h"
 #undef VORN_BUILTIN
 }

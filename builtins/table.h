@@ -1,5 +1,5 @@
-// The builtin library's side of the builtin table: every builtin name with its arity and native
-// entry, from the one list of rows in builtin_list.h. The table itself lives with the program's
+// The builtin library's side of the builtin table: every builtin name with its arity, native
+// entry and family, from the one list of rows in builtin_list.h. The table itself lives with the program's
 // other tables; an entry receives the application node by value (the builtin applied to exactly
 // `arity` arguments as a left spine of Pairs) and returns its result.
 #pragma once

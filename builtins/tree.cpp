@@ -112,9 +112,7 @@ CellRef treeReal(CellRef node) {
   }
   auto bytes = realByteForm(x);
   if (!bytes) return wrongType();
-  double value;
-  std::memcpy(&value, bytes->data(), sizeof value);
-  return realResult(value);
+  return realResult(get<double>(bytes->data()));
 }
 
 namespace {
@@ -162,7 +160,7 @@ CellRef treeCopy(CellRef node) {
     default: return wrongType();
   }
   // The bytes are ready before the program's memory is touched; only the copy is guarded.
-  void* to = reinterpret_cast<void*>(address);
+  void* to = pointerAt(address);
   const char* from = bytes.data();
   std::size_t count = bytes.size();
   guardMemory("copy", [to, from, count] { std::memcpy(to, from, count); });

@@ -7,14 +7,15 @@
 #include <bit>
 #include <deque>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "check/binders.h"
 #include "check/desugar.h"
-#include "check/layout.h"
 #include "eval/analysis.h"
 #include "front/printer.h"
 #include "program/tables.h"
+#include "support/assert.h"
 #include "support/log.h"
 #include "support/report.h"
 
@@ -40,9 +41,12 @@ bool isDefinedOutside(const Definitions* outside, std::string_view name) {
   return outside != nullptr && outside->find(name) != outside->end();
 }
 
-// The layout text of the C structures is stored under "_", replacing any definition of "_".
+// The layout text of the C structures, written by the builtin library at start-up, is stored
+// under "_", replacing any definition of "_".
 void addLayoutText() {
-  program::globals().define("_", CellRef(layoutText()));
+  const std::string& text = program::tables().layoutText();
+  CORE_ASSERT(!text.empty());  // start-up has not run
+  program::globals().define("_", CellRef(text));
   program::tables().recompute().erase("_");  // a plain value now, whatever form the user's "_" had
 }
 

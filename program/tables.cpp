@@ -29,12 +29,33 @@ void GlobalTable::clear() {
   map_.clear();
 }
 
+std::string_view familyTitle(Family family) {
+  switch (family) {
+    case Family::Arithmetic: return "Arithmetic and comparison";
+    case Family::Trees: return "Trees and atoms";
+    case Family::MemoryAccess: return "Memory access";
+    case Family::Mathematics: return "Mathematics";
+    case Family::CharacterClasses: return "Character classes";
+    case Family::NumberConversion: return "Number conversion and random numbers";
+    case Family::Streams: return "Streams and files";
+    case Family::Directories: return "Directories";
+    case Family::Strings: return "Strings";
+    case Family::MemoryBlocks: return "Memory blocks and the heap";
+    case Family::Sockets: return "Sockets and name resolution";
+    case Family::Time: return "Time";
+    case Family::Process: return "Process control";
+    case Family::ErrorNumbers: return "Error numbers";
+  }
+  return {};
+}
+
 void Tables::reset() {
   ++generation_;
   globals_.clear();
   recompute_.clear();
   builtins_.clear();
   interned_.clear();
+  layoutText_.clear();
 }
 
 Tables& tables() {

@@ -1,7 +1,8 @@
 // The running program's tables in one place: the global definitions, the recompute set, the
-// builtin table and the interning set. Caches that keep pointers into them (head resolution) key those pointers on the
-// generation, which changes whenever entries may have left a table; every way of removing entries
-// goes through this object, so no removal can forget to change it.
+// builtin table, the interning set and the layout text of the C structures. Caches that keep
+// pointers into them (head resolution) key those pointers on the generation, which changes
+// whenever entries may have left a table; every way of removing entries goes through this
+// object, so no removal can forget to change it.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +24,30 @@ using RecomputeSet = std::set<std::string, std::less<>>;
 // A builtin's native entry receives the application node (the builtin applied to exactly
 // `arity` arguments as a left spine of Pairs) and returns its result.
 using BuiltinEntry = cells::CellRef (*)(cells::CellRef node);
+// The family a builtin belongs to, as the builtin list and the reference group them.
+enum class Family : std::uint8_t {
+  Arithmetic,
+  Trees,
+  MemoryAccess,
+  Mathematics,
+  CharacterClasses,
+  NumberConversion,
+  Streams,
+  Directories,
+  Strings,
+  MemoryBlocks,
+  Sockets,
+  Time,
+  Process,
+  ErrorNumbers,
+};
+// The family's title: "Arithmetic and comparison", "Trees and atoms", ...
+std::string_view familyTitle(Family family);
+
 struct Builtin {
   std::uint8_t arity = 0;
   BuiltinEntry entry = nullptr;
+  Family family = Family::Arithmetic;
 };
 using BuiltinTable = std::map<std::string, Builtin, std::less<>>;
 
@@ -71,6 +93,9 @@ class Tables {
   BuiltinTable& builtins() { return builtins_; }
   // Emptied and filled by the checker's sharing, grown by the builtins that intern at run time.
   InternSet& interned() { return interned_; }
+  // The layout text of the C structures that programs read by offset, written by the builtin
+  // library at start-up beside its table; the checker stores it under "_".
+  std::string& layoutText() { return layoutText_; }
 
   // Changes whenever entries may have left a table.
   std::uint64_t generation() const { return generation_; }
@@ -84,6 +109,7 @@ class Tables {
   RecomputeSet recompute_;
   BuiltinTable builtins_;
   InternSet interned_;
+  std::string layoutText_;
 };
 
 // The tables of the program this process runs. Never destroyed, so the exit path does not walk

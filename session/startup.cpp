@@ -1,6 +1,7 @@
 // Start-up: every process-wide table is emptied before the Prelude goes in.
 #include "session/startup.h"
 
+#include "builtins/c_layouts.h"
 #include "builtins/load.h"
 #include "builtins/table.h"
 #include "front/prelude.h"
@@ -12,6 +13,7 @@ namespace vorn::session {
 void startUp() {
   program::tables().reset();
   builtins::fillBuiltinTable(program::tables().builtins());
+  program::tables().layoutText() = builtins::layoutText();
   builtins::installSourceLoader(&loadSource);
   front::loadPrelude();
 }

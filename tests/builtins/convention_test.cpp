@@ -1,5 +1,5 @@
 // The calling convention: arguments out of the application node, the argument readers with their
-// kind tests, and the result makers.
+// kind tests, the result makers, and the C conversions.
 #include "builtins/convention.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +34,14 @@ TEST(Args, ReadsTheLeftSpineFirstToLast) {
   EXPECT_EQ(cells::atomBytesOf(args7[0]), "1");
   EXPECT_EQ(cells::atomBytesOf(args7[6]), "7");
   Args none(CellRef("rand"), 0);  // arity 0: the node is the head itself and nothing is read
+}
+
+// Reading more or fewer arguments than the node carries is an internal error, never a user one.
+TEST(ArgsDeath, AnArityOtherThanTheNodesIsAnInternalError) {
+  CellRef two = nest3(CellRef("plus"), CellRef("1"), CellRef("2"));
+  EXPECT_DEATH(Args(two, 1), "ASSERTION FAILED:b:");
+  EXPECT_DEATH(Args(two, 3), "ASSERTION FAILED:b:");
+  EXPECT_DEATH(Args(makePair(CellRef("rand"), CellRef("1")), 0), "ASSERTION FAILED:b:");
 }
 
 TEST(Readers, Integer) {
@@ -143,6 +151,38 @@ TEST(Makers, ResultAtoms) {
   EXPECT_EQ(cells::atomBytes(truthResult(false)), "H");
   EXPECT_EQ(cells::atomBytes(doneResult()), "I");
   EXPECT_EQ(cells::atomBytes(wrongType()), "Z");
+}
+
+// A C int parameter gets the low 32 bits, whatever the high ones hold.
+TEST(CConversions, LowIntKeepsTheLow32Bits) {
+  EXPECT_EQ(lowInt((std::int64_t{1} << 32) + 5), 5);
+  EXPECT_EQ(lowInt(0xFFFFFFFF), -1);
+  EXPECT_EQ(lowInt(-1), -1);
+  EXPECT_EQ(lowInt(std::int64_t{0x7FFFFFFF}), 0x7FFFFFFF);
+  EXPECT_EQ(lowInt(std::int64_t{0x80000000}), INT32_MIN);
+}
+
+// An address round-trips through the address maker's integer, and a negative integer is the
+// address with the same 64-bit pattern.
+TEST(CConversions, AddressesFromIntegers) {
+  char byte = 'x';
+  auto value = static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(&byte));
+  EXPECT_EQ(asAddress(value), &byte);
+  EXPECT_EQ(pointerAt<const char>(value), &byte);
+  EXPECT_EQ(pointerAt(0), nullptr);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(asAddress(-8)), ~std::uintptr_t{7});
+}
+
+// Loads and stores at any byte offset, in the machine's byte order.
+TEST(CConversions, UnalignedGetAndPut) {
+  unsigned char bytes[16] = {};
+  put<std::uint32_t>(bytes + 3, 0x11223344u);
+  EXPECT_EQ(bytes[3], 0x44);
+  EXPECT_EQ(bytes[6], 0x11);
+  EXPECT_EQ(get<std::uint32_t>(bytes + 3), 0x11223344u);
+  put<std::int64_t>(bytes + 7, -2);
+  EXPECT_EQ(get<std::int64_t>(bytes + 7), -2);
+  EXPECT_EQ(get<std::uint16_t>(bytes + 3), 0x3344);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // The builtin reference, docs/builtins.md, held to the builtin table: every builtin has exactly
-// one entry, every entry names a builtin, and every entry's heading shows the builtin's arity.
-// An entry heading is a line "### `name arg1 arg2 ...`": the name and one word per argument.
+// one entry, every entry names a builtin, every entry's heading shows the builtin's arity, and
+// every entry stands in the section of the builtin's family. An entry heading is a line
+// "### `name arg1 arg2 ...`": the name and one word per argument; a section heading is a line
+// "## " + the family's title.
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -20,6 +23,7 @@ struct Entry {
   std::string name;
   int arguments = 0;
   int line = 0;
+  std::string section;  // the title of the "## " section the entry stands in
 };
 
 struct Reference {
@@ -32,12 +36,14 @@ bool isNameByte(char c) { return c == '_' || (c >= 'a' && c <= 'z'); }
 Reference readReference(std::istream& in) {
   Reference reference;
   std::string text;
+  std::string section;
   for (int line = 1; std::getline(in, text); ++line) {
+    if (text.rfind("## ", 0) == 0) section = text.substr(3);
     if (text.rfind("### ", 0) != 0) continue;
     std::string heading = text.substr(4);
     bool quoted = heading.size() > 2 && heading.front() == '`' && heading.back() == '`';
     std::istringstream words(quoted ? heading.substr(1, heading.size() - 2) : std::string());
-    Entry entry{{}, -1, line};
+    Entry entry{{}, -1, line, section};
     for (std::string word; words >> word; ++entry.arguments) {
       if (entry.name.empty()) entry.name = word;
     }
@@ -71,6 +77,10 @@ std::vector<std::string> mismatches(const BuiltinTable& table, const Reference& 
       found.push_back(at + "entry for " + entry.name + " shows " + std::to_string(entry.arguments) +
                       " arguments, the builtin takes " + std::to_string(builtin->second.arity));
     }
+    if (std::string_view family = program::familyTitle(builtin->second.family); entry.section != family) {
+      found.push_back(at + "entry for " + entry.name + " stands under \"" + entry.section +
+                      "\", its family is \"" + std::string(family) + "\"");
+    }
   }
   for (const auto& [name, builtin] : table) {
     if (byName.count(name) == 0) found.push_back("no entry for " + name);
@@ -93,9 +103,13 @@ TEST(BuiltinReference, HasOneEntryPerBuiltinWithItsArity) {
 
 TEST(BuiltinReference, CheckNamesEveryDisagreement) {
   // A table of three builtins and a reference that gets each of them wrong in its own way.
-  const BuiltinTable table{{"plus", {2, nullptr}}, {"rand", {0, nullptr}}, {"time", {1, nullptr}}};
+  using program::Family;
+  const BuiltinTable table{{"plus", {2, nullptr, Family::Arithmetic}},
+                           {"rand", {0, nullptr, Family::NumberConversion}},
+                           {"time", {1, nullptr, Family::Time}}};
   std::istringstream text(
       "# Reference\n"
+      "## Arithmetic and comparison\n"
       "### `plus a b`\n"
       "### `time`\n"
       "### `plus x y`\n"
@@ -103,10 +117,11 @@ TEST(BuiltinReference, CheckNamesEveryDisagreement) {
       "### Notes\n"
       "## `rand` is only mentioned\n");
   std::vector<std::string> expected = {
-      "line 6: heading is no entry: ### Notes",
-      "line 3: entry for time shows 0 arguments, the builtin takes 1",
-      "line 4: second entry for plus (first at line 2)",
-      "line 5: entry names no builtin: minus",
+      "line 7: heading is no entry: ### Notes",
+      "line 4: entry for time shows 0 arguments, the builtin takes 1",
+      "line 4: entry for time stands under \"Arithmetic and comparison\", its family is \"Time\"",
+      "line 5: second entry for plus (first at line 3)",
+      "line 6: entry names no builtin: minus",
       "no entry for rand",
   };
   EXPECT_EQ(mismatches(table, readReference(text)), expected);

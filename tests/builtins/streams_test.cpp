@@ -22,7 +22,7 @@
 #include "cells/text.h"
 
 namespace vorn::builtins {
-#define VORN_BUILTIN(name, arity, entry) CellRef entry(CellRef node);
+#define VORN_BUILTIN(name, arity, entry, family) CellRef entry(CellRef node);
 #include "builtins/builtin_list.h"
 #undef VORN_BUILTIN
 }  // namespace vorn::builtins

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "check/layout.h"
+#include "builtins/c_layouts.h"
 #include "eval/analysis.h"
 #include "program/tables.h"
 #include "front/loader.h"
@@ -32,6 +32,7 @@ class Checker : public ::testing::Test {
   support::PrivateLog log_;
   void SetUp() override {
     program::tables().reset();
+    program::tables().layoutText() = builtins::layoutText();  // what start-up puts there
     // The few combinators the desugarings and these tables use.
     define("K", "(\\ a (\\ b a))");
     define("H", "(\\ a (\\ b b))");
@@ -196,7 +197,7 @@ TEST_F(CheckedProgram, AnEmptyEntryRefersToTheEmptyOperand) {
 
 TEST_F(CheckedProgram, TheLayoutTextReplacesAUserDefinition) {
   ASSERT_TRUE(check("K 1,_()\\5").ok());
-  EXPECT_EQ(std::string(cells::atomBytesOf(program::findGlobal("_"))), layoutText());
+  EXPECT_EQ(std::string(cells::atomBytesOf(program::findGlobal("_"))), builtins::layoutText());
   EXPECT_EQ(program::tables().recompute().count("_"), 0u);
 }
 

@@ -1,13 +1,17 @@
-// Builds the layout text by splitting regions, so that each item reads from offset 0 to the end
+// Writes the layout text by splitting regions, so that each item reads from offset 0 to the end
 // of its type with every gap between named fields written as an unnamed region.
-#include "check/layout.h"
+#include "builtins/c_layouts.h"
 
+#include <netdb.h>
+#include <sys/socket.h>
+
+#include <ctime>
 #include <utility>
 #include <vector>
 
 #include "support/assert.h"
 
-namespace vorn::check {
+namespace vorn::builtins {
 
 namespace {
 
@@ -49,6 +53,10 @@ void insertField(std::vector<Region>& regions, const LayoutField& field) {
 
 }  // namespace
 
+// A field of a C library structure, measured on the structure.
+#define VORN_C_FIELD(type, field) \
+  LayoutField { #field, sizeof(type::field), offsetof(type, field) }
+
 std::string layoutItem(std::string_view type, std::size_t size, std::span<const LayoutField> fields) {
   std::vector<Region> regions{{{}, 0, size}};
   for (const LayoutField& field : fields) insertField(regions, field);
@@ -59,26 +67,28 @@ std::string layoutItem(std::string_view type, std::size_t size, std::span<const 
 }
 
 std::string layoutText() {
-  // The platform's addrinfo: the socket address length is a 4-byte socklen_t, padded before the
-  // address pointer, and the address comes before the canonical name.
-  static constexpr LayoutField kAddrinfo[] = {
-      {"ai_flags", 4, 0},     {"ai_family", 4, 4}, {"ai_socktype", 4, 8},
-      {"ai_protocol", 4, 12}, {"ai_addrlen", 4, 16}, {"ai_addr", 8, 24},
-      {"ai_canonname", 8, 32}, {"ai_next", 8, 40},
+  // The C library's addrinfo, in the order its fields are declared on this platform.
+  static const LayoutField kAddrinfo[] = {
+      VORN_C_FIELD(addrinfo, ai_flags),    VORN_C_FIELD(addrinfo, ai_family),
+      VORN_C_FIELD(addrinfo, ai_socktype), VORN_C_FIELD(addrinfo, ai_protocol),
+      VORN_C_FIELD(addrinfo, ai_addrlen),  VORN_C_FIELD(addrinfo, ai_addr),
+      VORN_C_FIELD(addrinfo, ai_canonname), VORN_C_FIELD(addrinfo, ai_next),
   };
-  // vorn's own directory record, filled by its directory reader.
-  static constexpr LayoutField kDirent[] = {
-      {"d_ino", 4, 0},  {"d_off", 4, 4},   {"d_namlen", 8, 16},
-      {"d_reclen", 2, 8}, {"d_type", 4, 24}, {"d_name", 261, 28},
-  };
+  // vorn's own directory record (the fields may go in in any order: the text is the same).
+  static constexpr LayoutField kDirent[] = {kDirentIno,    kDirentOff,  kDirentNamlen,
+                                            kDirentReclen, kDirentType, kDirentName};
   std::string text("[");
-  text += layoutItem("addrinfo", 48, kAddrinfo);
-  text += layoutItem("dirent", 296, kDirent);
+  text += layoutItem("addrinfo", sizeof(addrinfo), kAddrinfo);
+  text += layoutItem("dirent", kDirentSize, kDirent);
   // Types that programs only need the size of.
-  static constexpr std::pair<std::string_view, std::size_t> kSized[] = {
-      {"fd_set", 520}, {"size_t", 8}, {"socklen_t", 4}, {"time_t", 8}};
-  for (const auto& [type, size] : kSized) text += layoutItem(type, size, {});
+  const std::pair<std::string_view, std::size_t> sized[] = {{"fd_set", kFdSetSize},
+                                                            {"size_t", sizeof(std::size_t)},
+                                                            {"socklen_t", sizeof(socklen_t)},
+                                                            {"time_t", sizeof(std::time_t)}};
+  for (const auto& [type, size] : sized) text += layoutItem(type, size, {});
   return text.append("]");
 }
 
-}  // namespace vorn::check
+#undef VORN_C_FIELD
+
+}  // namespace vorn::builtins
