@@ -126,6 +126,8 @@ CellRef transferBlock(const CellRef& node, const char* name) {
   char* to = asAddress(destination);
   const char* from = asAddress(source);
   std::size_t count = byteCount(n);
+  // With nothing to move the library is not called: its pointers may then be anything, null too.
+  if (count == 0) return addressResult(to);
   return addressResult(guardMemory(name, [to, from, count] { return transfer(to, from, count); }));
 }
 
@@ -319,6 +321,7 @@ CellRef strMemchr(CellRef node) {
   const char* from = asAddress(block);
   auto value = static_cast<int>(byte);
   std::size_t count = byteCount(n);
+  if (count == 0) return addressResult(nullptr);  // no byte to find, and no pointer to read
   return addressResult(guardMemory("memchr", [from, value, count] { return std::memchr(from, value, count); }));
 }
 
@@ -329,6 +332,7 @@ CellRef strMemcmp(CellRef node) {
   const char* x = asAddress(a);
   const char* y = asAddress(b);
   std::size_t count = byteCount(n);
+  if (count == 0) return signedResult(0);  // empty blocks are equal, whatever the pointers
   return signedResult(guardMemory("memcmp", [x, y, count] { return std::memcmp(x, y, count); }));
 }
 
@@ -341,6 +345,7 @@ CellRef strMemset(CellRef node) {
   char* destination = asAddress(readUncheckedInteger(args[0]));
   auto byte = static_cast<int>(readUncheckedInteger(args[1]));
   std::size_t n = byteCount(readUncheckedInteger(args[2]));
+  if (n == 0) return addressResult(destination);  // nothing to fill: the library is not called
   return addressResult(guardMemory("memset", [destination, byte, n] { return std::memset(destination, byte, n); }));
 }
 

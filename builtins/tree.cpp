@@ -163,7 +163,7 @@ CellRef treeCopy(CellRef node) {
   void* to = pointerAt(address);
   const char* from = bytes.data();
   std::size_t count = bytes.size();
-  guardMemory("copy", [to, from, count] { std::memcpy(to, from, count); });
+  if (count != 0) guardMemory("copy", [to, from, count] { std::memcpy(to, from, count); });
   return doneResult();
 }
 

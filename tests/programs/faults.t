@@ -173,3 +173,9 @@ buf\malloc 20
 --- end
 --- status
 3
+=== a block of no bytes is never read, whatever its addresses
+--- program
+x\plus (memset 9 0 0) (plus (memcpy 7 0 0) (plus (memmove 0 5 0) (plus (memcmp 0 3 0) (memchr 0 1 0))))
+--- end
+--- status
+16
