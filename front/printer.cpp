@@ -122,19 +122,24 @@ class Printer {
   }
 
  private:
+  // A byte to put in before out_[position]. Two per Pair a deep list may hold by the million, so
+  // the byte rides in the low bits of the order word: 16 bytes a record.
   struct Insert {
-    std::size_t position;
-    std::size_t order;
-    char byte;
+    std::uint64_t position;
+    std::uint64_t orderAndByte;  // order << 8 | byte
+    char byte() const { return static_cast<char>(orderAndByte & 0xFF); }
   };
 
   // Post-order over the term with a work list: left part, right part, then the join.
   Piece print(Cell* root) {
+    // A list a million levels deep keeps that many frames, so the stage has no word of its own:
+    // start and leftEnd say how far the frame has got (kNotYet until the part is begun).
+    static constexpr std::size_t kNotYet = SIZE_MAX;
     struct Frame {
       explicit Frame(Cell* c) : cell(c) {}
       Cell* cell;
-      int stage = 0;  // 0: nothing printed yet, 1: left part printed, 2: both printed
-      std::size_t start = 0, leftEnd = 0;
+      std::size_t start = kNotYet;    // where the Pair's bytes begin, once its left part is begun
+      std::size_t leftEnd = kNotYet;  // where its left part ended, once its right part is begun
       Piece left;
     };
     // A deque: a list a million levels deep keeps that many frames, and a vector would copy
@@ -151,24 +156,18 @@ class Printer {
         work.pop_back();
         continue;
       }
-      switch (work[top].stage) {
-        case 0:
-          work[top].start = out_.size();
-          work[top].stage = 1;
-          work.push_back(Frame(cells::leftOf(c)));
-          break;
-        case 1:
-          work[top].left = last;
-          work[top].leftEnd = out_.size();
-          work[top].stage = 2;
-          work.push_back(Frame(cells::rightOf(c)));
-          break;
-        default: {
-          const Frame& f = work[top];
-          Join join = source_ ? sourceJoin(f.left, last) : valueJoin(f.left, last);
-          last = apply(join, f.left, last, f.start, f.leftEnd);
-          work.pop_back();
-        }
+      Frame& f = work[top];
+      if (f.start == kNotYet) {  // nothing printed yet: the left part first
+        f.start = out_.size();
+        work.push_back(Frame(cells::leftOf(c)));
+      } else if (f.leftEnd == kNotYet) {  // the left part printed: the right part next
+        f.left = last;
+        f.leftEnd = out_.size();
+        work.push_back(Frame(cells::rightOf(c)));
+      } else {  // both printed: join them
+        Join join = source_ ? sourceJoin(f.left, last) : valueJoin(f.left, last);
+        last = apply(join, f.left, last, f.start, f.leftEnd);
+        work.pop_back();
       }
     }
     return last;
@@ -249,21 +248,21 @@ class Printer {
   }
 
   void insert(std::size_t position, char byte) {
-    inserts_.push_back({position, inserts_.size(), byte});
+    inserts_.push_back({position, static_cast<std::uint64_t>(inserts_.size()) << 8 | static_cast<unsigned char>(byte)});
   }
 
   // Merges the recorded inserts and drops into the buffer. At one position an insert recorded
   // later belongs to an enclosing Pair, so it comes first.
   std::string assemble() {
     std::sort(inserts_.begin(), inserts_.end(), [](const Insert& a, const Insert& b) {
-      return a.position != b.position ? a.position < b.position : a.order > b.order;
+      return a.position != b.position ? a.position < b.position : a.orderAndByte > b.orderAndByte;
     });
     std::sort(drops_.begin(), drops_.end());
     std::string result;
     result.reserve(out_.size() + inserts_.size());
     std::size_t ins = 0, drop = 0;
     for (std::size_t i = 0; i <= out_.size(); ++i) {
-      while (ins < inserts_.size() && inserts_[ins].position == i) result += inserts_[ins++].byte;
+      while (ins < inserts_.size() && inserts_[ins].position == i) result += inserts_[ins++].byte();
       if (i == out_.size()) break;
       if (drop < drops_.size() && drops_[drop] == i) {
         ++drop;
