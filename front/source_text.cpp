@@ -254,11 +254,21 @@ std::int64_t firstTopLevel(std::int64_t start, std::string_view text, const Char
   return -1;
 }
 
-BracketedText::BracketedText(std::string text) : text_(std::move(text)), match_(text_.size()) {
-  for (std::size_t i = 0; i < match_.size(); ++i) match_[i] = static_cast<std::int64_t>(i);
-  auto failure = pairBrackets(text_, [this](std::int64_t open, std::int64_t close) {
-    match_[static_cast<std::size_t>(open)] = close;
-    match_[static_cast<std::size_t>(close)] = open;
+BracketedText::BracketedText(std::string text) : text_(std::move(text)) {
+  if (text_.size() <= UINT32_MAX) {
+    pairAll(match32_);
+  } else {
+    pairAll(match64_);
+  }
+}
+
+template <typename Index>
+void BracketedText::pairAll(std::vector<Index>& match) {
+  match.resize(text_.size());
+  for (std::size_t i = 0; i < match.size(); ++i) match[i] = static_cast<Index>(i);
+  auto failure = pairBrackets(text_, [&match](std::int64_t open, std::int64_t close) {
+    match[static_cast<std::size_t>(open)] = static_cast<Index>(close);
+    match[static_cast<std::size_t>(close)] = static_cast<Index>(open);
   });
   CORE_ASSERT(!failure);
 }

@@ -99,7 +99,10 @@ class BracketedText {
                                           static_cast<std::size_t>(s.size()));
   }
   Span whole() const { return Span{0, size()}; }
-  std::int64_t match(std::int64_t i) const { return match_[static_cast<std::size_t>(i)]; }
+  std::int64_t match(std::int64_t i) const {
+    auto at = static_cast<std::size_t>(i);
+    return match64_.empty() ? static_cast<std::int64_t>(match32_[at]) : match64_[at];
+  }
   // The index just past the item at top-level index i: past the group that i opens, else i + 1.
   std::int64_t skip(std::int64_t i) const {
     std::int64_t m = match(i);
@@ -107,8 +110,14 @@ class BracketedText {
   }
 
  private:
+  // For each byte the index of its matching bracket, or its own index. A 50 MiB program holds
+  // one entry per byte, so they take 4 bytes each while every index fits, 8 only beyond 4 GiB.
+  template <typename Index>
+  void pairAll(std::vector<Index>& match);
+
   std::string text_;
-  std::vector<std::int64_t> match_;
+  std::vector<std::uint32_t> match32_;
+  std::vector<std::int64_t> match64_;
 };
 
 // The positions in `span` of bytes from `set` that lie outside all groups of the span.
