@@ -170,7 +170,8 @@ class Compiler {
     Spine spine;
     if (!unwindSpine(e, spine) || spine.count == 0) return false;
     Cell* head = spine.head;
-    if (!isNameByte(cells::firstByteOf(head))) return false;
+    // A lazy letter takes its arguments unevaluated: the machine's business.
+    if (!isNameByte(cells::firstByteOf(head)) || hasLazyHead(e)) return false;
     Resolution resolution = resolveHead(head);
     if (resolution.builtin != nullptr) {
       if (arity(head) != resolution.builtin->arity) return false;
