@@ -22,12 +22,17 @@ struct Cache {
   std::uint64_t generation = 0;
   // By definition Cell; a null entry is a refused definition.
   std::unordered_map<Cell*, std::unique_ptr<Code>> codes;
+  // Codes of earlier generations. Compiled frames may still be running one of them when a
+  // run-time load changes the generation (from a machine the code fell back to), so they are
+  // kept; they are no longer current, so no new call enters them.
+  std::vector<std::unordered_map<Cell*, std::unique_ptr<Code>>> retired;
 };
 
 Cache& cache() {
   static auto* c = new Cache();
   std::uint64_t generation = program::tables().generation();
   if (c->generation != generation) {
+    if (!c->codes.empty()) c->retired.push_back(std::move(c->codes));
     c->codes.clear();
     c->generation = generation;
   }
