@@ -26,6 +26,10 @@
 #include "eval/data_rules.h"
 #include "eval/resolution.h"
 #include "program/tables.h"
+#ifdef VORN_COMPILED
+#include "eval/compiled_compiler.h"
+#include "eval/compiled_executor.h"
+#endif
 
 namespace vorn::eval {
 
@@ -53,6 +57,8 @@ struct Machine {
   // Set by runMachine, which only wants the final state: a resumed (T y) frame may then take the
   // T rewrite that must follow it in the same call (see resumeFrame).
   bool joinsTRewrite = false;
+  // Also set by runMachine: a call of a compiled definition may be run to its value at once.
+  bool runsCompiled = false;
 
   Machine() = default;
   Machine(const Machine&) = delete;
@@ -373,6 +379,29 @@ void completeMemo(Machine& m, const Redex& redex) {
   m.r = std::move(v);
 }
 
+#ifdef VORN_COMPILED
+// Rule 9 by compiled code, when the definition compiles and the call is in value context (no
+// pending (T y) frame on top): the machine would evaluate the substituted body to a value before
+// looking at its continuation, so that value may be computed by other means. The redex is let go
+// first, so the arguments have the holders they would have after substitution.
+bool useCompiled(Machine& m, const Resolution& global, const Redex& redex) {
+  if (!m.runsCompiled || (!m.frames.empty() && pendingArgument(m.frames.back()) != nullptr)) return false;
+  const compiled::Code* code = compiled::codeFor(global);
+  if (code == nullptr || code->params != redex.count) return false;
+  std::vector<CellRef> args;
+  args.reserve(static_cast<std::size_t>(redex.count));
+  for (int i = 0; i < redex.count; ++i) args.push_back(arg(redex, i));
+  m.r = CellRef();
+  compiled::Outcome outcome = compiled::run(*code, std::move(args));
+  if (outcome.stopped) {
+    stopWith(m, std::move(outcome.value));
+  } else {
+    m.r = std::move(outcome.value);
+  }
+  return true;
+}
+#endif
+
 void rewriteMachine(Machine& m) {
   Cell* r = m.r.get();
   CORE_ASSERT(!cells::isTextClassCell(r));
@@ -387,6 +416,12 @@ void rewriteMachine(Machine& m) {
   // Rule 1 comes before anything else holds the redex, so a builtin can tell whether its
   // arguments are shared.
   if (resolution.builtin != nullptr) return callBuiltin(m, *resolution.builtin);  // rule 1
+#ifdef VORN_COMPILED
+  if (resolution.definition != nullptr && !cells::isOneByteAtom(h, '{') && !cells::isOneByteAtom(h, '\\') &&
+      useCompiled(m, resolution, redex)) {
+    return;
+  }
+#endif
   CellRef hold = m.r;  // keeps the borrowed arguments alive while m.r is replaced
   if (cells::isOneByteAtom(h, '{')) {  // rule 2: { c e body
     CellRef e = arg(redex, 1);
@@ -422,6 +457,18 @@ void rewriteMachine(Machine& m) {
   stopWith(m, markerAtom(']', cells::atomBytesOf(h)));  // rule 10: the missing-name marker
 }
 
+// Steps the machine until it is done; only the final state counts.
+void runToEnd(Machine& m) {
+  m.joinsTRewrite = true;
+  m.runsCompiled = true;
+  while (!isFinal(m)) {
+    VORN_COUNT_STEP();
+    VORN_SPEND_STEP();
+    support::pollInterrupt();  // only the interactive session ever sets the flag
+    stepMachine(m);
+  }
+}
+
 CellRef join(Machine& m) { return makePair(fold(m), std::move(m.r)); }
 
 }  // namespace
@@ -433,16 +480,18 @@ CellRef evaluate(CellRef term) {
   return runMachine(makePair(combinators().I, std::move(term)));
 }
 
+CellRef evaluateNested(CellRef term, bool& stopped) {
+  Machine m;
+  split(m, makePair(combinators().I, std::move(term)));
+  runToEnd(m);
+  stopped = m.stopped;
+  return std::move(m.r);
+}
+
 CellRef runMachine(CellRef state) {
   Machine m;
   split(m, std::move(state));
-  m.joinsTRewrite = true;
-  while (!isFinal(m)) {
-    VORN_COUNT_STEP();
-    VORN_SPEND_STEP();
-    support::pollInterrupt();  // only the interactive session ever sets the flag
-    stepMachine(m);
-  }
+  runToEnd(m);
   return std::move(m.r);
 }
 
