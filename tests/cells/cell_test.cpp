@@ -12,6 +12,21 @@
 namespace vorn::cells {
 namespace {
 
+// Makes and frees an Atom of each case's bytes, round after round, among ordinary Atoms that stay:
+// if a block were handed out twice, a kept Atom would read wrong.
+template <typename Cases>
+void churnAmongOrdinaryAtoms(const Cases& cases) {
+  constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz";
+  std::vector<CellRef> kept;
+  for (int round = 0; round < 1000; ++round) {
+    for (const auto& c : cases) CellRef dropped{std::string_view(c.bytes)};
+    kept.emplace_back(kLetters.substr(0, 1 + round % 26));
+  }
+  for (int round = 0; round < 1000; ++round) {
+    EXPECT_EQ(atomBytes(kept[round]), kLetters.substr(0, 1 + round % 26));
+  }
+}
+
 TEST(Cell, NewAtomStartsAtZeroAndCellRefsCountIt) {
   Cell* raw = makeAtomCell("abc", 3);
   EXPECT_EQ(refCount(raw), 0u);
@@ -88,14 +103,7 @@ TEST(Cell, AtomsAreMadeAsLongAsTheyRead) {
     EXPECT_EQ(atomBytes(atom), c.reads) << c.bytes;
   }
   // Many rounds of making and freeing such Atoms among ordinary ones: no block is handed out twice.
-  std::vector<CellRef> kept;
-  for (int round = 0; round < 1000; ++round) {
-    for (const Case& c : cases) CellRef dropped{std::string_view(c.bytes)};
-    kept.emplace_back(std::string_view("abcdefghijklmnopqrstuvwxyz").substr(0, 1 + round % 26));
-  }
-  for (int round = 0; round < 1000; ++round) {
-    EXPECT_EQ(atomBytes(kept[round]), std::string_view("abcdefghijklmnopqrstuvwxyz").substr(0, 1 + round % 26));
-  }
+  churnAmongOrdinaryAtoms(cases);
 }
 
 // Bytes from data that start with '(' but whose header is malformed (a byte that is no base-64
@@ -126,14 +134,7 @@ TEST(Cell, AMalformedBlobHeaderMakesNoBlob) {
   EXPECT_TRUE(isBlobCell(CellRef("()").get()));
   EXPECT_FALSE(isBlobCell(CellRef("[()]").get()));
   // Made and freed among ordinary Atoms, round after round: each goes back to its own size class.
-  std::vector<CellRef> kept;
-  for (int round = 0; round < 1000; ++round) {
-    for (const Case& c : cases) CellRef dropped{std::string_view(c.bytes)};
-    kept.emplace_back(std::string_view("abcdefghijklmnopqrstuvwxyz").substr(0, 1 + round % 26));
-  }
-  for (int round = 0; round < 1000; ++round) {
-    EXPECT_EQ(atomBytes(kept[round]), std::string_view("abcdefghijklmnopqrstuvwxyz").substr(0, 1 + round % 26));
-  }
+  churnAmongOrdinaryAtoms(cases);
 }
 
 TEST(Cell, DigitAtomKeepsAnInnerZeroByte) {
