@@ -48,7 +48,7 @@ test-sanitize:
 	@cmake --build $(SANBUILD) -j $(JOBS)
 	cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
-		ctest --output-on-failure -j $(JOBS) -LE slow
+		ctest --output-on-failure -j $(JOBS) -LE "slow|machine"
 
 # The libFuzzer targets in fuzz/, built with clang, each run for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60

@@ -6,6 +6,7 @@
 #include "support/config.h"
 #include "driver/entry.h"
 #include "driver/large_stack.h"
+#include "eval/reducer.h"
 
 #ifdef VORN_COUNT_STEPS
 // Registered with atexit, so that the total is printed however the process ends normally,
@@ -18,6 +19,9 @@ static void printMachineSteps() {
 int main(int argc, char** argv) {
 #ifdef VORN_COUNT_STEPS
   std::atexit(printMachineSteps);
+#endif
+#ifdef VORN_MACHINE_ONLY
+  vorn::eval::useCompiledDefinitions(false);  // the reference build: the machine alone
 #endif
   return vorn::driver::runOnLargeStack([&] {
     int status = vorn::driver::vornMain(argc, argv);

@@ -1,6 +1,7 @@
 // Compiled definitions: the code a definition with binders is turned into, and the facts that
 // must still hold for that code to stand for the definition. The code is a short list of stack
-// instructions over an environment of argument values (Cells), run by the compiled executor.
+// instructions over an environment of values (Cells): the parameters, then the letters bound
+// inside the body. The compiled executor runs it.
 #pragma once
 
 #include <cstdint>
@@ -16,16 +17,20 @@ using cells::Cell;
 using cells::CellRef;
 
 enum class Op : std::uint8_t {
-  Load,       // push env[a], which later instructions still read
-  Move,       // push env[a] and empty the slot: its last use
-  Drop,       // empty env[a]: the branch taken never reads it
-  Constant,   // push constants[a], a closed Cell of the definition
-  Builtin,    // pop `count` values, push builtins[a] applied to them, its name Atom constants[b]
-  Test,       // as Builtin, then K goes on, H jumps to `target`, anything else falls back
-  Call,       // pop `count` values and enter callees[a] with them, its name Atom constants[b]
-  TailCall,   // the same, reusing the frame
-  Jump,       // go on at `target`
-  Return,     // leave the frame with the value on top
+  Load,      // push env[a], which later instructions still read
+  Move,      // push env[a] and empty the slot: its last use
+  Store,     // pop into env[a], a letter bound inside the body
+  Pop,       // drop the top value
+  Constant,  // push constants[a], a closed value of the definition (shared, as substitution shares)
+  Pair,      // pop y, pop x, push the fresh Pair (x y)
+  Builtin,   // pop `count` values, push builtins[a] applied to them, its name Atom constants[b]
+  Branch,    // pop a value: K goes on, H jumps to `target`, anything else is fallbacks[a] applied
+  Match,     // pop a list: (J h t) pushes h and t, K jumps to `target`, else fallbacks[a] applied
+  Call,      // pop `count` values and enter callees[a] with them
+  TailCall,  // the same, reusing the frame
+  Fallback,  // fallbacks[a], built from the environment, evaluated by the machine
+  Jump,      // go on at `target`
+  Return,    // leave the frame with the value on top
 };
 
 struct Instr {
@@ -33,28 +38,47 @@ struct Instr {
   std::uint8_t count = 0;
   std::uint16_t a = 0;
   std::uint16_t b = 0;
-  std::uint16_t c = 0;       // Test: the index of its branches
-  std::uint32_t target = 0;  // Test: the else branch; Jump: where to go
+  std::uint32_t target = 0;
 };
 
-// The two branches of a conditional, as terms of the definition with its letters free: if the
-// condition gives neither K nor H, they are substituted and handed to the machine.
-struct Branches {
-  Cell* yes;
-  Cell* no;
-  bool tail;             // the conditional is the frame's value
-  std::uint32_t end = 0;  // otherwise, where the code goes on with its value
+// A letter the body can see at some point, and the slot that holds its value there. `last` marks a
+// read after which nothing reads the slot: the fallback then moves the value out.
+struct Visible {
+  char letter;
+  std::uint16_t slot;
+  bool last;
+};
+
+// What the code cannot compute itself: the term the machine would hold at that point, rebuilt by
+// substituting the visible letters' values into `terms` (the definition's own Cells, letters
+// free). For a Fallback instruction the term is terms[0] applied to the rest; for Branch and Match
+// it is the popped value applied to `terms`. The machine evaluates it where the code would have;
+// `tail` means the frame's value is that term's value.
+struct Fallback {
+  std::vector<Cell*> terms;
+  std::vector<Visible> visible;
+  bool tail = false;
+  std::uint32_t resume = 0;  // not tail: where the code goes on with the term's value
+};
+
+// A definition called by name, and the definition it held when the call was compiled. The callee's
+// code is found at the first call (so compiling never follows a chain of definitions).
+struct Callee {
+  CellRef* slot;
+  Cell* definition;
+  Cell* name;  // the head Atom of the call, for handing the call to the machine
+  mutable const struct Code* code = nullptr;
 };
 
 struct Code {
   CellRef definition;  // the definition compiled (held, so its address names this code alone)
   int params = 0;
-  std::vector<char> letters;  // the binders, outermost first
+  int slots = 0;  // params, then the letters bound inside the body
   std::vector<Instr> instrs;
   std::vector<CellRef> constants;
   std::vector<const program::Builtin*> builtins;
-  std::vector<const Code*> callees;
-  std::vector<Branches> branches;
+  std::vector<Callee> callees;
+  std::vector<Fallback> fallbacks;
   // Global slots and the definitions they held when this code was made: the code stands for the
   // definition only while every one still holds its Cell and the tables' generation is the same.
   std::vector<std::pair<CellRef*, Cell*>> dependencies;
@@ -68,6 +92,11 @@ inline bool isCurrent(const Code& code) {
     if (slot->get() != cell) return false;
   }
   return true;
+}
+
+// True when a call of `callee` from code of generation `generation` may enter compiled code.
+inline bool calleeHolds(const Callee& callee, std::uint64_t generation) {
+  return generation == program::tables().generation() && callee.slot->get() == callee.definition;
 }
 
 }  // namespace vorn::eval::compiled

@@ -1,7 +1,11 @@
 // The compiler walks a definition's body once, in the order the machine would evaluate it, and
-// emits stack code. It reads only the cached analysis of the terms (arity, free letters), so it
-// agrees with the machine on which applications are saturated. Its own recursion follows the
-// nesting of one body and is cut off at a fixed depth (deeper bodies are simply refused).
+// emits stack code. Every term it compiles is one the machine would evaluate to a value with no
+// pending (T y) frame on top (the body, an argument of a strict call, a binding's value, a branch
+// taken): there the machine's steps depend only on the term, so its value may be computed by other
+// means. It reads only the cached analysis of the terms (arity, free letters), so it agrees with
+// the machine on which applications are saturated. Its recursion follows the nesting of one body
+// and stops at a fixed depth, below which the rest is a fallback; callees are compiled when first
+// called, never from here.
 #include "eval/compiled_compiler.h"
 
 #include <array>
@@ -17,14 +21,15 @@ namespace {
 
 constexpr int kMaxDepth = 200;
 constexpr int kMaxArguments = 12;
+constexpr int kMaxSlots = 250;
 
 struct Cache {
   std::uint64_t generation = 0;
   // By definition Cell; a null entry is a refused definition.
   std::unordered_map<Cell*, std::unique_ptr<Code>> codes;
   // Codes of earlier generations. Compiled frames may still be running one of them when a
-  // run-time load changes the generation (from a machine the code fell back to), so they are
-  // kept; they are no longer current, so no new call enters them.
+  // run-time load changes the generation (from the machine the code handed a term to), so they
+  // are kept; they are no longer current, so no new call enters them.
   std::vector<std::unordered_map<Cell*, std::unique_ptr<Code>>> retired;
 };
 
@@ -39,14 +44,7 @@ Cache& cache() {
   return *c;
 }
 
-int binderCount(const Cell* d) {
-  int n = 0;
-  while (binderKind(d) == BinderKind::Lambda) {
-    ++n;
-    d = rightOf(d);
-  }
-  return n;
-}
+std::uint32_t bit(char letter) { return std::uint32_t{1} << (letter - 'a'); }
 
 char letterOf(const Cell* binder) { return static_cast<char>(cells::firstByteOf(binder)); }
 
@@ -65,56 +63,87 @@ CellRef* preludeSlot(char name) {
   return entry == nullptr ? nullptr : &entry->second;
 }
 
-// \a\b\a with two different letters.
-bool isPreludeK(const Cell* d) {
-  if (binderCount(d) != 2) return false;
-  char a = letterOf(rightOf(leftOf(d)));
-  const Cell* inner = rightOf(d);
-  char b = letterOf(rightOf(leftOf(inner)));
-  const Cell* body = rightOf(inner);
-  return isLetterAtom(rightOf(leftOf(d))) && isLetterAtom(rightOf(leftOf(inner))) && a != b &&
-         cells::isOneByteAtom(body, a);
+// The letters of the leading binders of d (outermost first), when each is a letter; false when d
+// has another count of binders or a binder that is no letter.
+bool bindersAre(const Cell* d, int count, std::array<char, 5>& letters) {
+  for (int i = 0; i < count; ++i) {
+    if (binderKind(d) != BinderKind::Lambda || !isLetterAtom(rightOf(leftOf(d)))) return false;
+    letters[static_cast<std::size_t>(i)] = letterOf(rightOf(leftOf(d)));
+    d = rightOf(d);
+  }
+  return binderKind(d) != BinderKind::Lambda;
 }
 
-// \a\b\b a with two different letters.
-bool isPreludeT(const Cell* d) {
-  if (binderCount(d) != 2) return false;
-  const Cell* first = rightOf(leftOf(d));
-  const Cell* inner = rightOf(d);
-  const Cell* second = rightOf(leftOf(inner));
-  const Cell* body = rightOf(inner);
-  return isLetterAtom(first) && isLetterAtom(second) && letterOf(first) != letterOf(second) &&
-         !cells::isAtomCell(body) && cells::isOneByteAtom(leftOf(body), letterOf(second)) &&
-         cells::isOneByteAtom(rightOf(body), letterOf(first));
+int binderCount(const Cell* d) {
+  int n = 0;
+  while (binderKind(d) == BinderKind::Lambda) {
+    ++n;
+    d = rightOf(d);
+  }
+  return n;
 }
 
-// \a\a
-bool isPreludeI(const Cell* d) {
-  if (binderCount(d) != 1) return false;
-  const Cell* binder = rightOf(leftOf(d));
-  return isLetterAtom(binder) && cells::isOneByteAtom(rightOf(d), letterOf(binder));
+const Cell* bodyOf(const Cell* d) {
+  while (binderKind(d) == BinderKind::Lambda) d = rightOf(d);
+  return d;
 }
 
-// \a\I
-bool isPreludeH(const Cell* d) {
-  return binderCount(d) == 1 && isLetterAtom(rightOf(leftOf(d))) && cells::isOneByteAtom(rightOf(d), 'I');
+bool isLetter(const Cell* c, char letter) { return cells::isOneByteAtom(c, letter); }
+
+// The Prelude's definitions of the combinators the code takes for granted, by shape: the letters
+// may differ, the structure may not.
+bool isPrelude(char name, const Cell* d) {
+  std::array<char, 5> v{};
+  const Cell* body = bodyOf(d);
+  switch (name) {
+    case 'I':  // \a\a
+      return bindersAre(d, 1, v) && isLetter(body, v[0]);
+    case 'K':  // \a\b\a
+      return bindersAre(d, 2, v) && v[0] != v[1] && isLetter(body, v[0]);
+    case 'H':  // \a\I
+      return bindersAre(d, 1, v) && isLetter(body, 'I');
+    case 'T':  // \a\b\b a
+      return bindersAre(d, 2, v) && v[0] != v[1] && !cells::isAtomCell(body) &&
+             isLetter(leftOf(body), v[1]) && isLetter(rightOf(body), v[0]);
+    case 'J':  // \a\b\c\V a b
+      return bindersAre(d, 3, v) && v[0] != v[1] && v[0] != v[2] && v[1] != v[2] &&
+             !cells::isAtomCell(body) && !cells::isAtomCell(leftOf(body)) &&
+             isLetter(leftOf(leftOf(body)), 'V') && isLetter(rightOf(leftOf(body)), v[0]) &&
+             isLetter(rightOf(body), v[1]);
+    case 'V':  // \a\b\c\c a b
+      return bindersAre(d, 3, v) && v[0] != v[1] && v[0] != v[2] && v[1] != v[2] &&
+             !cells::isAtomCell(body) && !cells::isAtomCell(leftOf(body)) &&
+             isLetter(leftOf(leftOf(body)), v[2]) && isLetter(rightOf(leftOf(body)), v[0]) &&
+             isLetter(rightOf(body), v[1]);
+    default:
+      return false;
+  }
 }
 
 struct Spine {
   Cell* head = nullptr;
   std::array<Cell*, kMaxArguments> args{};
+  std::array<Cell*, kMaxArguments + 1> prefix{};  // prefix[i]: the head applied to i arguments
   int count = 0;
 };
 
 bool unwindSpine(Cell* e, Spine& spine) {
+  std::array<Cell*, kMaxArguments + 1> down{};
   Cell* c = e;
+  int n = 0;
   while (!cells::isAtomCell(c)) {
-    if (cells::isTextClassCell(c) || spine.count == kMaxArguments) return false;
-    spine.args[spine.count++] = rightOf(c);
+    if (cells::isTextClassCell(c) || n == kMaxArguments) return false;
+    down[static_cast<std::size_t>(n++)] = c;
     c = leftOf(c);
   }
   spine.head = c;
-  for (int i = 0, j = spine.count - 1; i < j; ++i, --j) std::swap(spine.args[i], spine.args[j]);
+  spine.count = n;
+  spine.prefix[0] = c;
+  for (int i = 1; i <= n; ++i) {
+    Cell* p = down[static_cast<std::size_t>(n - i)];
+    spine.prefix[static_cast<std::size_t>(i)] = p;
+    spine.args[static_cast<std::size_t>(i - 1)] = rightOf(p);
+  }
   return true;
 }
 
@@ -123,40 +152,34 @@ bool isNameByte(unsigned char b) {
            b == '{' || b == '\\' || b == 0);
 }
 
-const Code* compileDefinition(CellRef* slot, std::vector<Cell*>& fresh);
-
 class Compiler {
  public:
-  Compiler(Code& code, std::vector<Cell*>& fresh) : code_(code), fresh_(fresh) { paramOf_.fill(-1); }
+  explicit Compiler(Code& code) : code_(code) { slotOf_.fill(-1); }
 
   bool compile() {
     Cell* body = code_.definition.get();
     while (binderKind(body) == BinderKind::Lambda) {
-      char letter = letterOf(rightOf(leftOf(body)));
       if (!isLetterAtom(rightOf(leftOf(body)))) return false;
-      paramOf_[letter - 'a'] = code_.params++;  // a later binder of the same letter wins
-      code_.letters.push_back(letter);
+      slotOf_[letterOf(rightOf(leftOf(body))) - 'a'] = code_.params++;  // a later binder wins
       body = rightOf(body);
     }
     if (code_.params == 0 || code_.params > kMaxArguments) return false;
+    code_.slots = code_.params;
     // The machine evaluates a function part first behind a (T y) frame (a builtin's earlier
     // argument, an operator name, a condition) and resumes it by T's definition; the code takes
     // the Prelude's T for granted.
-    CellRef* t = preludeSlot('T');
-    if (t == nullptr || !isPreludeT(t->get())) return false;
-    code_.dependencies.emplace_back(t, t->get());
-    return emit(body, true, 0, 0);
+    if (!depend('T')) return false;
+    if (!emit(body, true, 0, 0)) return false;
+    // Code that only hands the body to the machine gains nothing over substitution.
+    return !(code_.instrs.size() == 1 && code_.instrs[0].op == Op::Fallback);
   }
 
  private:
   Code& code_;
-  std::vector<Cell*>& fresh_;
-  std::array<int, 26> paramOf_{};
-
-  // The letters free in e, as bits a..z; every one must be a parameter.
-  static std::uint32_t lettersOf(Cell* e) { return variableSet(e); }
+  std::array<int, 26> slotOf_{};  // the slot each letter names at this point, or -1
 
   void push(Instr instr) { code_.instrs.push_back(instr); }
+  std::uint32_t here() const { return static_cast<std::uint32_t>(code_.instrs.size()); }
 
   std::uint16_t constant(Cell* c) {
     code_.constants.push_back(CellRef::borrow(c));
@@ -167,166 +190,313 @@ class Compiler {
     if (tail) push({Op::Return});
   }
 
+  // The Prelude's definition of a one-byte name, recorded as a dependency of the code.
+  bool depend(char name) {
+    CellRef* slot = preludeSlot(name);
+    if (slot == nullptr || !isPrelude(name, slot->get())) return false;
+    code_.dependencies.emplace_back(slot, slot->get());
+    return true;
+  }
+
+  // ---- fallbacks ------------------------------------------------------------------------------
+
+  // A fallback over `terms`, the letters they read after it marked by `live`.
+  std::uint16_t fallback(std::vector<Cell*> terms, bool tail, std::uint32_t live) {
+    std::uint32_t letters = 0;
+    for (Cell* t : terms) letters |= variableSet(t);
+    Fallback f;
+    f.terms = std::move(terms);
+    f.tail = tail;
+    for (int letter = 0; letter < 26; ++letter) {
+      if ((letters >> letter & 1) == 0 || slotOf_[letter] < 0) continue;
+      f.visible.push_back({static_cast<char>('a' + letter), static_cast<std::uint16_t>(slotOf_[letter]),
+                           (live >> letter & 1) == 0});
+    }
+    code_.fallbacks.push_back(std::move(f));
+    return static_cast<std::uint16_t>(code_.fallbacks.size() - 1);
+  }
+
+  bool emitFallback(Cell* e, bool tail, std::uint32_t live) {
+    std::uint16_t index = fallback({e}, tail, live);
+    push({Op::Fallback, 0, index});
+    code_.fallbacks[index].resume = here();
+    return true;
+  }
+
+  // ---- terms ----------------------------------------------------------------------------------
+
   // Emits code leaving e's value on the stack (or returning it, in tail position). `live` holds
   // the letters read after e.
   bool emit(Cell* e, bool tail, std::uint32_t live, int depth) {
-    if (depth > kMaxDepth) return false;
+    if (depth > kMaxDepth) return emitFallback(e, tail, live);
     if (cells::isAtomCell(e)) return emitAtom(e, tail, live);
-    Spine spine;
-    if (!unwindSpine(e, spine) || spine.count == 0) return false;
-    Cell* head = spine.head;
-    // A lazy letter takes its arguments unevaluated: the machine's business.
-    if (!isNameByte(cells::firstByteOf(head)) || hasLazyHead(e)) return false;
-    Resolution resolution = resolveHead(head);
-    if (resolution.builtin != nullptr) {
-      if (arity(head) != resolution.builtin->arity) return false;
-      return emitBuiltin(spine, head, *resolution.builtin, tail, live, depth);
+    if (cells::isTextClassCell(e) || (variableSet(e) == 0 && isValue(e))) {
+      push({Op::Constant, 0, constant(e)});
+      finish(tail);
+      return true;
     }
-    if (resolution.definition == nullptr) return false;
+    switch (binderKind(e)) {
+      case BinderKind::Lambda:
+        return emitFallback(e, tail, live);  // a value once its free letters are replaced
+      case BinderKind::Binding:  // ((({ c) x) body)
+        return emitBound(e, rightOf(leftOf(leftOf(e))), rightOf(leftOf(e)), rightOf(e), tail, live, depth);
+      case BinderKind::Other:
+        break;
+    }
+    Spine spine;
+    if (!unwindSpine(e, spine)) return emitFallback(e, tail, live);
+    Cell* head = spine.head;
+    if (isLetterAtom(head)) return emitLetterHead(e, spine, tail, live, depth);
+    if (cells::isOneByteAtom(head, '\\') && spine.count == 3) {  // ((\ c) body) a
+      return emitBound(e, spine.args[0], spine.args[2], spine.args[1], tail, live, depth);
+    }
+    if (!isNameByte(cells::firstByteOf(head))) return emitFallback(e, tail, live);
+    int n = arity(e);
+    if (n > 0) return emitPartial(spine, tail, live, depth);
+    if (hasLazyHead(e)) return n == 0 ? emitLazy(e, spine, tail, live, depth) : emitFallback(e, tail, live);
+    Resolution resolution = resolveHead(head);
+    if (resolution.builtin != nullptr) return emitBuiltin(e, spine, head, *resolution.builtin, tail, live, depth);
+    if (resolution.definition == nullptr) return emitFallback(e, tail, live);
     Cell* d = resolution.definition->get();
     int binders = binderCount(d);
-    if (binders == 0) {
-      // A parameterless definition whose value is a builtin's name (the operators): the machine
-      // fetches that name and applies it, so the call is the builtin's with the stored Atom.
-      if (!cells::isAtomCell(d) || arity(head) != 0 || !isValue(d)) return false;
-      if (!isNameByte(cells::firstByteOf(d))) return false;
-      Resolution named = resolveHead(d);
-      if (named.builtin == nullptr || arity(d) != named.builtin->arity) return false;
-      code_.dependencies.emplace_back(resolution.definition, d);
-      return emitBuiltin(spine, d, *named.builtin, tail, live, depth);
-    }
-    if (arity(head) != binders || spine.count != binders) return false;
-    const Code* callee = compileDefinition(resolution.definition, fresh_);
-    if (callee == nullptr) return false;
+    if (binders == 0) return emitParameterless(e, spine, resolution, tail, live, depth);
+    if (arity(head) != binders || spine.count != binders) return emitFallback(e, tail, live);
     if (!emitArguments(spine, 0, spine.count, live, depth)) return false;
-    code_.callees.push_back(callee);
+    code_.callees.push_back({resolution.definition, d, head});
     auto index = static_cast<std::uint16_t>(code_.callees.size() - 1);
-    push({tail ? Op::TailCall : Op::Call, static_cast<std::uint8_t>(spine.count), index, constant(head)});
+    push({tail ? Op::TailCall : Op::Call, static_cast<std::uint8_t>(spine.count), index});
     return true;
   }
 
   bool emitAtom(Cell* e, bool tail, std::uint32_t live) {
     if (isLetterAtom(e)) {
       int letter = cells::firstByteOf(e) - 'a';
-      int param = paramOf_[letter];
-      if (param < 0) return false;
+      int slot = slotOf_[letter];
+      if (slot < 0) return emitFallback(e, tail, live);
       bool read = (live >> letter & 1) != 0;
-      push({read ? Op::Load : Op::Move, 0, static_cast<std::uint16_t>(param)});
+      push({read ? Op::Load : Op::Move, 0, static_cast<std::uint16_t>(slot)});
       finish(tail);
       return true;
     }
-    unsigned char b = cells::firstByteOf(e);
-    if (b < '0' || b > '9') return false;
-    push({Op::Constant, 0, constant(e)});
-    finish(tail);
-    return true;
+    if (isValue(e)) {
+      push({Op::Constant, 0, constant(e)});
+      finish(tail);
+      return true;
+    }
+    unsigned char first = cells::firstByteOf(e);
+    if (!isNameByte(first) || hasLazyHead(e)) return emitFallback(e, tail, live);
+    Spine spine;
+    spine.head = e;
+    spine.prefix[0] = e;
+    Resolution resolution = resolveHead(e);
+    if (resolution.builtin != nullptr) return emitBuiltin(e, spine, e, *resolution.builtin, tail, live, 0);
+    if (resolution.definition != nullptr && binderCount(resolution.definition->get()) == 0) {
+      return emitParameterless(e, spine, resolution, tail, live, 0);
+    }
+    return emitFallback(e, tail, live);
   }
 
   // Arguments first..end of the spine, left to right.
   bool emitArguments(const Spine& spine, int first, int end, std::uint32_t live, int depth) {
     for (int i = first; i < end; ++i) {
       std::uint32_t later = live;
-      for (int j = i + 1; j < end; ++j) later |= lettersOf(spine.args[j]);
-      if (!emit(spine.args[i], false, later, depth + 1)) return false;
+      for (int j = i + 1; j < end; ++j) later |= variableSet(spine.args[static_cast<std::size_t>(j)]);
+      if (!emit(spine.args[static_cast<std::size_t>(i)], false, later, depth + 1)) return false;
     }
     return true;
   }
 
-  bool emitBuiltin(const Spine& spine, Cell* name, const program::Builtin& builtin, bool tail,
+  // A builtin applied to its arguments, or to them and two branches (a conditional).
+  bool emitBuiltin(Cell* e, const Spine& spine, Cell* name, const program::Builtin& builtin, bool tail,
                    std::uint32_t live, int depth) {
-    // Only builtins that never touch the tables, the machine or their arguments' sharing.
-    if (builtin.family != program::Family::Arithmetic) return false;
     int n = builtin.arity;
+    if (spine.count != n && spine.count != n + 2) return emitFallback(e, tail, live);
+    std::uint32_t branchLetters = 0;
+    if (spine.count == n + 2) {
+      if (!depend('K') || !depend('H') || !depend('I')) return emitFallback(e, tail, live);
+      branchLetters = variableSet(spine.args[static_cast<std::size_t>(n)]) |
+                      variableSet(spine.args[static_cast<std::size_t>(n + 1)]);
+    }
     code_.builtins.push_back(&builtin);
     auto index = static_cast<std::uint16_t>(code_.builtins.size() - 1);
+    if (!emitArguments(spine, 0, n, live | branchLetters, depth)) return false;
+    push({Op::Builtin, static_cast<std::uint8_t>(n), index, constant(name)});
     if (spine.count == n) {
-      if (n == 0) return false;
-      if (!emitArguments(spine, 0, n, live, depth)) return false;
-      push({Op::Builtin, static_cast<std::uint8_t>(n), index, constant(name)});
       finish(tail);
       return true;
     }
-    if (spine.count != n + 2 || !preludeConditional()) return false;
-    Cell* yes = spine.args[n];
-    Cell* no = spine.args[n + 1];
-    std::uint32_t yesLetters = lettersOf(yes);
-    std::uint32_t noLetters = lettersOf(no);
-    if (!emitArguments(spine, 0, n, live | yesLetters | noLetters, depth)) return false;
-    code_.branches.push_back({yes, no, tail});
-    std::size_t branchIndex = code_.branches.size() - 1;
-    std::size_t test = code_.instrs.size();
-    push({Op::Test, static_cast<std::uint8_t>(n), index, constant(name),
-          static_cast<std::uint16_t>(code_.branches.size() - 1)});
-    if (!emitBranch(yes, noLetters & ~yesLetters & ~live, tail, live, depth)) return false;
-    std::size_t jump = code_.instrs.size();
+    return emitBranches(spine.args[static_cast<std::size_t>(n)], spine.args[static_cast<std::size_t>(n + 1)],
+                        tail, live, depth);
+  }
+
+  // The value on the stack applied to two branches: K takes the first, H the second (the
+  // Prelude's K, H and I pick one of them unevaluated); anything else is the machine's.
+  bool emitBranches(Cell* yes, Cell* no, bool tail, std::uint32_t live, int depth) {
+    std::uint16_t f = fallback({yes, no}, tail, live);
+    std::uint32_t test = here();
+    push({Op::Branch, 0, f});
+    if (!emit(yes, tail, live, depth + 1)) return false;
+    std::uint32_t jump = here();
     if (!tail) push({Op::Jump});
-    code_.instrs[test].target = static_cast<std::uint32_t>(code_.instrs.size());
-    if (!emitBranch(no, yesLetters & ~noLetters & ~live, tail, live, depth)) return false;
+    code_.instrs[test].target = here();
+    if (!emit(no, tail, live, depth + 1)) return false;
     if (!tail) {
-      code_.instrs[jump].target = static_cast<std::uint32_t>(code_.instrs.size());
-      code_.branches[branchIndex].end = code_.instrs[jump].target;
+      code_.instrs[jump].target = here();
+      code_.fallbacks[f].resume = here();
     }
     return true;
   }
 
-  bool emitBranch(Cell* branch, std::uint32_t dropped, bool tail, std::uint32_t live, int depth) {
-    for (int letter = 0; letter < 26; ++letter) {
-      if ((dropped >> letter & 1) != 0 && paramOf_[letter] >= 0) {
-        push({Op::Drop, 0, static_cast<std::uint16_t>(paramOf_[letter])});
-      }
+  // A parameterless definition: one whose value is a builtin's name (the operators) is that
+  // builtin's call with the stored Atom; one that is a value already is that value.
+  bool emitParameterless(Cell* e, const Spine& spine, const Resolution& resolution, bool tail, std::uint32_t live,
+                         int depth) {
+    Cell* d = resolution.definition->get();
+    if (!isValue(d)) return emitFallback(e, tail, live);
+    if (spine.count == 0) {
+      code_.dependencies.emplace_back(resolution.definition, d);
+      push({Op::Constant, 0, constant(d)});
+      finish(tail);
+      return true;
     }
-    return emit(branch, tail, live, depth + 1);
+    if (!cells::isAtomCell(d) || arity(spine.head) != 0 || !isNameByte(cells::firstByteOf(d))) {
+      return emitFallback(e, tail, live);
+    }
+    Resolution named = resolveHead(d);
+    if (named.builtin == nullptr || arity(d) != named.builtin->arity) return emitFallback(e, tail, live);
+    code_.dependencies.emplace_back(resolution.definition, d);
+    return emitBuiltin(e, spine, d, *named.builtin, tail, live, depth);
   }
 
-  // The condition's K and H are the Prelude's (H giving the Prelude's I), so that applying the
-  // result to the two branches picks one of them unevaluated.
-  bool preludeConditional() {
-    CellRef* k = preludeSlot('K');
-    CellRef* h = preludeSlot('H');
-    CellRef* i = preludeSlot('I');
-    if (k == nullptr || h == nullptr || i == nullptr) return false;
-    if (!isPreludeK(k->get()) || !isPreludeH(h->get()) || !isPreludeI(i->get())) return false;
-    code_.dependencies.emplace_back(k, k->get());
-    code_.dependencies.emplace_back(h, h->get());
-    code_.dependencies.emplace_back(i, i->get());
+  // A partial application: the machine evaluates its arguments left to right and builds the
+  // Pairs; the longest closed prefix that is a value already is the definition's own Cell.
+  bool emitPartial(const Spine& spine, bool tail, std::uint32_t live, int depth) {
+    int shared = 0;
+    while (shared < spine.count) {
+      Cell* p = spine.prefix[static_cast<std::size_t>(shared + 1)];
+      if (variableSet(p) != 0 || !isValue(p)) break;
+      ++shared;
+    }
+    push({Op::Constant, 0, constant(spine.prefix[static_cast<std::size_t>(shared)])});
+    for (int i = shared; i < spine.count; ++i) {
+      std::uint32_t later = live;
+      for (int j = i + 1; j < spine.count; ++j) later |= variableSet(spine.args[static_cast<std::size_t>(j)]);
+      if (!emit(spine.args[static_cast<std::size_t>(i)], false, later, depth + 1)) return false;
+      push({Op::Pair});
+    }
+    finish(tail);
+    return true;
+  }
+
+  // A saturated lazy head: the Prelude's I and K are rewritten here; other lazy heads are the
+  // machine's.
+  bool emitLazy(Cell* e, const Spine& spine, bool tail, std::uint32_t live, int depth) {
+    Cell* head = spine.head;
+    if (cells::isOneByteAtom(head, 'I') && spine.count == 1 && depend('I')) {
+      return emit(spine.args[0], tail, live, depth + 1);
+    }
+    if (cells::isOneByteAtom(head, 'K') && spine.count == 2 && depend('K')) {
+      return emit(spine.args[0], tail, live, depth + 1);
+    }
+    return emitFallback(e, tail, live);
+  }
+
+  // A letter's value x bound to `letter` while `body` is evaluated: a `{` binding or an applied
+  // lambda. The machine evaluates x to a value first and substitutes it.
+  bool emitBound(Cell* e, Cell* binder, Cell* x, Cell* body, bool tail, std::uint32_t live, int depth) {
+    if (!isLetterAtom(binder) || code_.slots >= kMaxSlots) return emitFallback(e, tail, live);
+    char letter = letterOf(binder);
+    std::uint32_t bodyLetters = variableSet(body);
+    if (!emit(x, false, live | (bodyLetters & ~bit(letter)), depth + 1)) return false;
+    if ((bodyLetters & bit(letter)) == 0) {
+      push({Op::Pop});
+      return emit(body, tail, live & ~bit(letter), depth + 1);
+    }
+    auto slot = static_cast<std::uint16_t>(code_.slots++);
+    push({Op::Store, 0, slot});
+    int saved = slotOf_[letter - 'a'];
+    slotOf_[letter - 'a'] = slot;
+    bool ok = emit(body, tail, live & ~bit(letter), depth + 1);
+    slotOf_[letter - 'a'] = saved;
+    return ok;
+  }
+
+  // A letter applied to arguments. `list nil (h\t\body)` matches a J list: the Prelude's J and V
+  // make (J h t) apply the lambda to h and t, and the Prelude's K makes the empty list K pick nil.
+  bool emitLetterHead(Cell* e, const Spine& spine, bool tail, std::uint32_t live, int depth) {
+    if (spine.count != 2) return emitFallback(e, tail, live);
+    Cell* nil = spine.args[0];
+    Cell* lambda = spine.args[1];
+    if (binderKind(lambda) != BinderKind::Lambda || binderKind(rightOf(lambda)) != BinderKind::Lambda) {
+      return emitFallback(e, tail, live);
+    }
+    Cell* first = rightOf(leftOf(lambda));
+    Cell* inner = rightOf(lambda);
+    Cell* second = rightOf(leftOf(inner));
+    Cell* body = rightOf(inner);
+    if (!isLetterAtom(first) || !isLetterAtom(second) || letterOf(first) == letterOf(second) ||
+        code_.slots + 2 > kMaxSlots || !depend('J') || !depend('V') || !depend('K')) {
+      return emitFallback(e, tail, live);
+    }
+    std::uint32_t cases = variableSet(nil) | variableSet(lambda);
+    if (!emitAtom(spine.head, false, live | cases)) return false;
+    std::uint16_t f = fallback({nil, lambda}, tail, live);
+    std::uint32_t match = here();
+    push({Op::Match, 0, f});
+    char h = letterOf(first);
+    char t = letterOf(second);
+    std::uint32_t bodyLetters = variableSet(body);
+    int savedH = slotOf_[h - 'a'];
+    int savedT = slotOf_[t - 'a'];
+    for (char letter : {t, h}) {  // the tail is on top
+      if ((bodyLetters & bit(letter)) == 0) {
+        push({Op::Pop});
+        slotOf_[letter - 'a'] = -1;
+        continue;
+      }
+      auto slot = static_cast<std::uint16_t>(code_.slots++);
+      push({Op::Store, 0, slot});
+      slotOf_[letter - 'a'] = slot;
+    }
+    bool ok = emit(body, tail, live & ~bit(h) & ~bit(t), depth + 1);
+    slotOf_[h - 'a'] = savedH;
+    slotOf_[t - 'a'] = savedT;
+    if (!ok) return false;
+    std::uint32_t jump = here();
+    if (!tail) push({Op::Jump});
+    code_.instrs[match].target = here();
+    if (!emit(nil, tail, live, depth + 1)) return false;
+    if (!tail) {
+      code_.instrs[jump].target = here();
+      code_.fallbacks[f].resume = here();
+    }
     return true;
   }
 };
 
-const Code* compileDefinition(CellRef* slot, std::vector<Cell*>& fresh) {
-  Cache& c = cache();
-  Cell* d = slot->get();
-  auto found = c.codes.find(d);
-  if (found != c.codes.end()) return found->second.get();
-  auto owned = std::make_unique<Code>();
-  Code* code = owned.get();
+std::unique_ptr<Code> compileDefinition(CellRef* slot, std::uint64_t generation) {
+  auto code = std::make_unique<Code>();
   code->definition = *slot;
-  code->generation = c.generation;
-  code->dependencies.emplace_back(slot, d);
-  c.codes.emplace(d, std::move(owned));
-  fresh.push_back(d);
-  return Compiler(*code, fresh).compile() ? code : nullptr;
+  code->generation = generation;
+  code->dependencies.emplace_back(slot, slot->get());
+  if (!Compiler(*code).compile()) return nullptr;
+  return code;
 }
 
 }  // namespace
 
-const Code* codeFor(const Resolution& global) {
+const Code* codeForSlot(CellRef* slot) {
   Cache& c = cache();
-  Cell* d = global.definition->get();
+  Cell* d = slot->get();
   auto found = c.codes.find(d);
-  if (found != c.codes.end()) {
-    const Code* code = found->second.get();
-    return code != nullptr && isCurrent(*code) ? code : nullptr;
+  if (found == c.codes.end()) {
+    if (binderCount(d) == 0) return nullptr;
+    found = c.codes.emplace(d, compileDefinition(slot, c.generation)).first;
   }
-  if (binderCount(d) == 0) return nullptr;
-  // Everything compiled on the way is kept only if the whole attempt succeeds: a callee compiled
-  // meanwhile may refer to a definition that was still being compiled and then refused.
-  std::vector<Cell*> fresh;
-  const Code* code = compileDefinition(global.definition, fresh);
-  if (code != nullptr) return code;
-  for (Cell* cell : fresh) c.codes.erase(cell);
-  c.codes.emplace(d, nullptr);
-  return nullptr;
+  const Code* code = found->second.get();
+  return code != nullptr && isCurrent(*code) ? code : nullptr;
 }
+
+const Code* codeFor(const Resolution& global) { return codeForSlot(global.definition); }
 
 }  // namespace vorn::eval::compiled

@@ -1,8 +1,10 @@
-// Which definitions compile, and the cache of their code. A definition with binders compiles when
-// its body is built from its parameters, number Atoms, saturated calls of arithmetic builtins,
-// saturated calls of definitions that compile in turn, and conditionals: a builtin call applied
-// to two branches, with the Prelude's K, H and I. Anything else is refused and the machine runs
-// the call as it always has.
+// Which definitions compile, and the cache of their code. A definition with binders compiles into
+// code over an environment of values: parameters and numbers, saturated calls of builtins and of
+// definitions, conditionals on a builtin's K or H, `{` bindings and applied lambdas, the Prelude's
+// I and K, partial applications (J lists among them) and the matching of a J list against its
+// two cases. Whatever else the body holds is left to the machine where it stands (a fallback). A
+// definition whose whole body would be a fallback is refused: the machine runs its calls as it
+// always has.
 #pragma once
 
 #include "eval/compiled_code.h"
@@ -13,5 +15,8 @@ namespace vorn::eval::compiled {
 // The current code of the definition a head resolved to, compiled on first use; nullptr when the
 // definition is refused.
 const Code* codeFor(const Resolution& global);
+
+// The same for a global slot (a callee found when it is first called).
+const Code* codeForSlot(CellRef* slot);
 
 }  // namespace vorn::eval::compiled

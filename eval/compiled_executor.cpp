@@ -1,24 +1,21 @@
 // The executor keeps one value stack for every frame: a frame's environment is the run of slots
-// where its caller left the arguments, and its temporaries lie above them. A call pushes a frame,
-// a tail call overwrites the environment in place, a return leaves one value where the
-// environment was. Whatever the code cannot decide itself (a condition that gave neither K nor H,
-// a callee whose definition has changed since it was compiled) is built as the term the machine
-// would hold at that point and evaluated by a machine of its own.
+// where its caller left the arguments, followed by the slots of the letters its body binds, and
+// its temporaries lie above them. A call pushes a frame, a tail call overwrites the environment in
+// place, a return leaves one value where the environment was.
 #include "eval/compiled_executor.h"
 
+#include <array>
+
 #include "eval/analysis.h"
+#include "eval/compiled_compiler.h"
 #include "eval/reducer.h"
+#include "support/assert.h"
+#include "support/config.h"
 #include "support/interrupt.h"
 
 namespace vorn::eval::compiled {
 
 namespace {
-
-struct Frame {
-  const Code* code;
-  std::uint32_t pc;
-  std::size_t base;  // where the environment starts on the value stack
-};
 
 bool endsEvaluation(const Cell* c) {
   if (cells::isAtomCell(c)) return false;
@@ -27,126 +24,224 @@ bool endsEvaluation(const Cell* c) {
 }
 
 // The application (head a1 ... an) of the top n values, which it takes off the stack.
-CellRef applyTop(std::vector<CellRef>& stack, const CellRef& head, int n) {
-  CellRef node = head;
-  std::size_t first = stack.size() - static_cast<std::size_t>(n);
-  for (std::size_t i = first; i < stack.size(); ++i) node = cells::makePair(std::move(node), std::move(stack[i]));
-  stack.resize(first);
-  return node;
+CellRef applyTop(std::vector<CellRef>& values, CellRef head, int n) {
+  std::size_t first = values.size() - static_cast<std::size_t>(n);
+  for (std::size_t i = first; i < values.size(); ++i) head = cells::makePair(std::move(head), std::move(values[i]));
+  values.resize(first);
+  return head;
 }
 
-// A branch of a conditional as substitution would have built it from the frame's environment.
-CellRef materialise(const Frame& frame, const std::vector<CellRef>& stack, Cell* term) {
-  const Code& code = *frame.code;
-  std::vector<char> letters;
-  std::vector<Cell*> values;
-  for (int i = 0; i < code.params; ++i) {
-    Cell* v = stack[frame.base + static_cast<std::size_t>(i)].get();
-    if (v == nullptr) continue;  // moved out: the branches never read it
-    letters.push_back(code.letters[static_cast<std::size_t>(i)]);
-    values.push_back(v);
+// The term a fallback stands for, as substitution would have built it from the frame's
+// environment: `head` (when given) applied to the fallback's terms, or its first term applied to
+// the rest. Slots read for the last time are emptied afterwards.
+CellRef build(const Fallback& fallback, const Frame& frame, std::vector<CellRef>& values, CellRef head) {
+  std::array<char, 26> letters{};
+  std::array<Cell*, 26> cellsOf{};
+  int count = 0;
+  for (const Visible& v : fallback.visible) {
+    Cell* value = values[frame.base + v.slot].get();
+    CORE_ASSERT(value != nullptr);
+    letters[static_cast<std::size_t>(count)] = v.letter;
+    cellsOf[static_cast<std::size_t>(count++)] = value;
   }
-  return substituteAll(term, letters.data(), values.data(), static_cast<int>(letters.size()));
+  auto term = [&](Cell* t) { return substituteAll(t, letters.data(), cellsOf.data(), count); };
+  std::size_t i = 0;
+  if (head.get() == nullptr) head = term(fallback.terms[i++]);
+  for (; i < fallback.terms.size(); ++i) head = cells::makePair(std::move(head), term(fallback.terms[i]));
+  for (const Visible& v : fallback.visible) {
+    if (v.last) values[frame.base + v.slot] = CellRef();
+  }
+  return head;
 }
 
-}  // namespace
+class Executor {
+ public:
+  explicit Executor(Stack& stack) : frames_(stack.frames), values_(stack.values) {}
 
-Outcome run(const Code& entry, std::vector<CellRef> args) {
-  std::vector<CellRef> stack = std::move(args);
-  std::vector<Frame> frames;
-  frames.push_back({&entry, 0, 0});
-  // The value of the innermost frame's body is `value`: return it to the frame below.
-  auto leave = [&](CellRef value) -> bool {
-    stack.resize(frames.back().base);
-    frames.pop_back();
-    stack.push_back(std::move(value));
-    return frames.empty();
-  };
+  Outcome run();
+
+  // Pushes a frame for `code` over the top `code.params` values.
+  void push(const Code& code, bool entry) {
+    auto base = static_cast<std::uint32_t>(values_.size() - static_cast<std::size_t>(code.params));
+    frames_.push_back({&code, base, 0, entry ? 1U : 0U});
+    values_.resize(base + static_cast<std::size_t>(code.slots));
+  }
+
+ private:
+  std::vector<Frame>& frames_;
+  std::vector<CellRef>& values_;
+
+  // Leaves the innermost frame with `value`. True when that frame was the machine's entry.
+  bool leave(CellRef& value) {
+    bool entry = frames_.back().entry;
+    values_.resize(frames_.back().base);
+    frames_.pop_back();
+    if (entry) return true;
+    values_.push_back(std::move(value));
+    return false;
+  }
+
+  // The machine takes `term` over. `tail`: it is the innermost frame's value; otherwise the frame
+  // goes on at `resume` with it. A term that is a value already needs no machine.
+  bool handOff(CellRef& term, bool tail, std::uint32_t resume, Outcome& out) {
+    if (isValue(term.get())) {
+      if (tail) {
+        if (!leave(term)) return false;
+        out = {Exit::Value, std::move(term)};
+        return true;
+      }
+      values_.push_back(std::move(term));
+      frames_.back().pc = resume;
+      return false;
+    }
+    if (tail) {
+      bool entry = frames_.back().entry;
+      values_.resize(frames_.back().base);
+      frames_.pop_back();
+      out = {entry ? Exit::Tail : Exit::Suspend, std::move(term)};
+      return true;
+    }
+    frames_.back().pc = resume;
+    out = {Exit::Suspend, std::move(term)};
+    return true;
+  }
+
+  bool call(const Code& code, const Instr& in, Outcome& out);
+};
+
+// A call of a definition: its compiled code, or the machine when the definition changed or is
+// refused.
+bool Executor::call(const Code& code, const Instr& in, Outcome& out) {
+  support::pollInterrupt();
+  VORN_SPEND_STEP();
+  const Callee& callee = code.callees[in.a];
+  const Code* target = nullptr;
+  if (calleeHolds(callee, code.generation)) {
+    target = callee.code;
+    if (target == nullptr || !isCurrent(*target)) target = callee.code = codeForSlot(callee.slot);
+  }
+  bool tail = in.op == Op::TailCall;
+  if (target == nullptr) {
+    CellRef term = applyTop(values_, CellRef::borrow(callee.name), in.count);
+    return handOff(term, tail, frames_.back().pc, out);
+  }
+  if (!tail) {
+    push(*target, false);
+    return false;
+  }
+  Frame& frame = frames_.back();
+  std::size_t first = values_.size() - in.count;
+  for (std::size_t i = 0; i < in.count; ++i) values_[frame.base + i] = std::move(values_[first + i]);
+  values_.resize(frame.base + static_cast<std::size_t>(target->slots));
+  for (std::size_t i = in.count; i < static_cast<std::size_t>(target->slots); ++i) values_[frame.base + i] = CellRef();
+  frame.code = target;
+  frame.pc = 0;
+  return false;
+}
+
+Outcome Executor::run() {
+  Outcome out{Exit::Value, CellRef()};
   for (;;) {
-    Frame& frame = frames.back();
+    Frame& frame = frames_.back();
     const Code& code = *frame.code;
     const Instr& in = code.instrs[frame.pc++];
     switch (in.op) {
       case Op::Load:
-        stack.push_back(stack[frame.base + in.a]);
+        values_.push_back(values_[frame.base + in.a]);
         break;
       case Op::Move:
-        stack.push_back(std::move(stack[frame.base + in.a]));
+        values_.push_back(std::move(values_[frame.base + in.a]));
         break;
-      case Op::Drop:
-        stack[frame.base + in.a] = CellRef();
+      case Op::Store:
+        values_[frame.base + in.a] = std::move(values_.back());
+        values_.pop_back();
+        break;
+      case Op::Pop:
+        values_.pop_back();
         break;
       case Op::Constant:
-        stack.push_back(code.constants[in.a]);
+        values_.push_back(code.constants[in.a]);
         break;
-      case Op::Builtin:
-      case Op::Test: {
-        CellRef node = applyTop(stack, code.constants[in.b], in.count);
+      case Op::Pair: {
+        CellRef y = std::move(values_.back());
+        values_.pop_back();
+        values_.back() = cells::makePair(std::move(values_.back()), std::move(y));
+        break;
+      }
+      case Op::Builtin: {
+        CellRef node = applyTop(values_, code.constants[in.b], in.count);
         CellRef result = code.builtins[in.a]->entry(std::move(node));
-        if (endsEvaluation(result.get())) return {std::move(result), true};
-        if (in.op == Op::Builtin) {
-          stack.push_back(std::move(result));
-          break;
-        }
-        if (cells::isOneByteAtom(result.get(), 'K')) break;
-        if (cells::isOneByteAtom(result.get(), 'H')) {
+        if (endsEvaluation(result.get())) return {Exit::Stopped, std::move(result)};
+        if (requestsEvaluation(result.get())) return {Exit::Suspend, cells::right(result)};
+        values_.push_back(std::move(result));
+        break;
+      }
+      case Op::Branch: {
+        CellRef v = std::move(values_.back());
+        values_.pop_back();
+        if (cells::isOneByteAtom(v.get(), 'K')) break;
+        if (cells::isOneByteAtom(v.get(), 'H')) {
           frame.pc = in.target;
           break;
         }
-        // Neither truth value: the machine applies the result to both branches.
-        const Branches& branches = code.branches[in.c];
-        CellRef yes = materialise(frame, stack, branches.yes);
-        CellRef no = materialise(frame, stack, branches.no);
-        bool stopped = false;
-        CellRef value = evaluateNested(cells::makePair(cells::makePair(std::move(result), std::move(yes)),
-                                                       std::move(no)),
-                                       stopped);
-        if (stopped) return {std::move(value), true};
-        if (!branches.tail) {
-          stack.push_back(std::move(value));
-          frame.pc = branches.end;
-        } else if (leave(std::move(value))) {
-          return {std::move(stack.back()), false};
+        const Fallback& f = code.fallbacks[in.a];
+        CellRef term = build(f, frame, values_, std::move(v));
+        if (handOff(term, f.tail, f.resume, out)) return out;
+        break;
+      }
+      case Op::Match: {
+        CellRef v = std::move(values_.back());
+        values_.pop_back();
+        Cell* list = v.get();
+        if (!cells::isAtomCell(list) && !cells::isAtomCell(cells::leftOf(list)) &&
+            cells::isOneByteAtom(cells::leftOf(cells::leftOf(list)), 'J')) {
+          values_.push_back(CellRef::borrow(cells::rightOf(cells::leftOf(list))));
+          values_.push_back(CellRef::borrow(cells::rightOf(list)));
+          break;
         }
+        if (cells::isOneByteAtom(list, 'K')) {
+          frame.pc = in.target;
+          break;
+        }
+        const Fallback& f = code.fallbacks[in.a];
+        CellRef term = build(f, frame, values_, std::move(v));
+        if (handOff(term, f.tail, f.resume, out)) return out;
         break;
       }
       case Op::Call:
-      case Op::TailCall: {
-        support::pollInterrupt();
-        const Code* callee = code.callees[in.a];
-        if (!isCurrent(*callee)) {  // redefined meanwhile: the machine calls the new definition
-          bool stopped = false;
-          CellRef value = evaluateNested(applyTop(stack, code.constants[in.b], in.count), stopped);
-          if (stopped) return {std::move(value), true};
-          if (in.op == Op::Call) {
-            stack.push_back(std::move(value));
-          } else if (leave(std::move(value))) {
-            return {std::move(stack.back()), false};
-          }
-          break;
-        }
-        std::size_t first = stack.size() - in.count;
-        if (in.op == Op::Call) {
-          frames.push_back({callee, 0, first});
-          break;
-        }
-        for (std::size_t i = 0; i < in.count; ++i) stack[frame.base + i] = std::move(stack[first + i]);
-        stack.resize(frame.base + in.count);
-        frame.code = callee;
-        frame.pc = 0;
+      case Op::TailCall:
+        if (call(code, in, out)) return out;
+        break;
+      case Op::Fallback: {
+        const Fallback& f = code.fallbacks[in.a];
+        CellRef term = build(f, frame, values_, CellRef());
+        if (handOff(term, f.tail, f.resume, out)) return out;
         break;
       }
       case Op::Jump:
         frame.pc = in.target;
         break;
       case Op::Return: {
-        CellRef value = std::move(stack.back());
-        stack.pop_back();
-        if (leave(std::move(value))) return {std::move(stack.back()), false};
+        CellRef value = std::move(values_.back());
+        values_.pop_back();
+        if (leave(value)) return {Exit::Value, std::move(value)};
         break;
       }
     }
   }
+}
+
+}  // namespace
+
+Outcome enter(Stack& stack, const Code& code) {
+  Executor executor(stack);
+  executor.push(code, true);
+  return executor.run();
+}
+
+Outcome resume(Stack& stack, CellRef value) {
+  stack.values.push_back(std::move(value));
+  return Executor(stack).run();
 }
 
 }  // namespace vorn::eval::compiled

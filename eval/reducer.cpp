@@ -26,10 +26,8 @@
 #include "eval/data_rules.h"
 #include "eval/resolution.h"
 #include "program/tables.h"
-#ifdef VORN_COMPILED
 #include "eval/compiled_compiler.h"
 #include "eval/compiled_executor.h"
-#endif
 
 namespace vorn::eval {
 
@@ -57,8 +55,10 @@ struct Machine {
   // Set by runMachine, which only wants the final state: a resumed (T y) frame may then take the
   // T rewrite that must follow it in the same call (see resumeFrame).
   bool joinsTRewrite = false;
-  // Also set by runMachine: a call of a compiled definition may be run to its value at once.
+  // Also set by runMachine: a call of a compiled definition may be run by its code.
   bool runsCompiled = false;
+  // The compiled frames waiting on the machine: each run of them waits on a resume point frame.
+  compiled::Stack compiled;
 
   Machine() = default;
   Machine(const Machine&) = delete;
@@ -68,6 +68,7 @@ struct Machine {
   void dropFrames() {
     for (Cell* g : frames) cells::release(g);
     frames.clear();
+    compiled.clear();
   }
 };
 
@@ -120,7 +121,19 @@ Cell* barrier() {
 
 bool isBarrier(const Cell* g) { return g == barrier(); }
 
-bool requestsEvaluation(const Cell* c) { return !isAtomCell(c) && isBarrier(leftOf(c)); }
+// The frame under a term that compiled code handed to the machine: its value resumes the compiled
+// frames waiting for it. Like the barrier, one Atom never freed and never seen by programs.
+Cell* resumePoint() {
+  static Cell* atom = CellRef("I").detach();
+  return atom;
+}
+
+// Compiled code by default, unless the build or the caller says otherwise.
+#ifdef VORN_COMPILED
+bool compiledDefinitions = true;
+#else
+bool compiledDefinitions = false;
+#endif
 
 bool isFinal(const Machine& m) { return m.stopped || (isIdentityContinuation(m) && isValue(m.r.get())); }
 
@@ -211,6 +224,8 @@ bool rewritesAsPreludeT(Cell* t) {
   return true;
 }
 
+void continueCompiled(Machine& m, compiled::Outcome outcome);
+
 // K = ((B K') g) and R a value: continue with K' and (g R).
 //
 // Every (T y) frame that evaluating a function part first leaves (half the frames in most
@@ -222,6 +237,7 @@ void resumeFrame(Machine& m) {
   CORE_ASSERT(!m.frames.empty());
   CellRef frame = popFrame(m);
   if (isBarrier(frame.get())) return;  // the value replaces the builtin call that asked for it
+  if (frame.get() == resumePoint()) return continueCompiled(m, compiled::resume(m.compiled, std::move(m.r)));
   Cell* y = pendingArgument(frame.get());
   if (m.joinsTRewrite && y != nullptr && rewritesAsPreludeT(leftOf(frame.get()))) {
     VORN_COUNT_STEP();
@@ -233,6 +249,23 @@ void resumeFrame(Machine& m) {
 }
 
 void rewriteMachine(Machine& m);
+
+// ---- compiled code ---------------------------------------------------------------------------
+
+// What compiled code left for the machine: a value or a term in place of the call, a term whose
+// value resumes the code, or the end of the evaluation.
+void continueCompiled(Machine& m, compiled::Outcome outcome) {
+  switch (outcome.exit) {
+    case compiled::Exit::Value:
+    case compiled::Exit::Tail:
+      m.r = std::move(outcome.cell);
+      return;
+    case compiled::Exit::Suspend:
+      return pushFrame(m, CellRef::borrow(resumePoint()), std::move(outcome.cell));
+    case compiled::Exit::Stopped:
+      return stopWith(m, std::move(outcome.cell));
+  }
+}
 
 // A lazy head waiting for n more arguments takes them from the frames (T y1) ... (T yn) on top of
 // the continuation, unevaluated. Returns false when fewer than n are pending.
@@ -379,7 +412,6 @@ void completeMemo(Machine& m, const Redex& redex) {
   m.r = std::move(v);
 }
 
-#ifdef VORN_COMPILED
 // Rule 9 by compiled code, when the definition compiles and the call is in value context (no
 // pending (T y) frame on top): the machine would evaluate the substituted body to a value before
 // looking at its continuation, so that value may be computed by other means. The redex is let go
@@ -388,19 +420,11 @@ bool useCompiled(Machine& m, const Resolution& global, const Redex& redex) {
   if (!m.runsCompiled || (!m.frames.empty() && pendingArgument(m.frames.back()) != nullptr)) return false;
   const compiled::Code* code = compiled::codeFor(global);
   if (code == nullptr || code->params != redex.count) return false;
-  std::vector<CellRef> args;
-  args.reserve(static_cast<std::size_t>(redex.count));
-  for (int i = 0; i < redex.count; ++i) args.push_back(arg(redex, i));
+  for (int i = 0; i < redex.count; ++i) m.compiled.values.push_back(arg(redex, i));
   m.r = CellRef();
-  compiled::Outcome outcome = compiled::run(*code, std::move(args));
-  if (outcome.stopped) {
-    stopWith(m, std::move(outcome.value));
-  } else {
-    m.r = std::move(outcome.value);
-  }
+  continueCompiled(m, compiled::enter(m.compiled, *code));
   return true;
 }
-#endif
 
 void rewriteMachine(Machine& m) {
   Cell* r = m.r.get();
@@ -416,12 +440,10 @@ void rewriteMachine(Machine& m) {
   // Rule 1 comes before anything else holds the redex, so a builtin can tell whether its
   // arguments are shared.
   if (resolution.builtin != nullptr) return callBuiltin(m, *resolution.builtin);  // rule 1
-#ifdef VORN_COMPILED
-  if (resolution.definition != nullptr && !cells::isOneByteAtom(h, '{') && !cells::isOneByteAtom(h, '\\') &&
-      useCompiled(m, resolution, redex)) {
+  if (resolution.definition != nullptr && compiledDefinitions && !cells::isOneByteAtom(h, '{') &&
+      !cells::isOneByteAtom(h, '\\') && useCompiled(m, resolution, redex)) {
     return;
   }
-#endif
   CellRef hold = m.r;  // keeps the borrowed arguments alive while m.r is replaced
   if (cells::isOneByteAtom(h, '{')) {  // rule 2: { c e body
     CellRef e = arg(redex, 1);
@@ -480,13 +502,11 @@ CellRef evaluate(CellRef term) {
   return runMachine(makePair(combinators().I, std::move(term)));
 }
 
-CellRef evaluateNested(CellRef term, bool& stopped) {
-  Machine m;
-  split(m, makePair(combinators().I, std::move(term)));
-  runToEnd(m);
-  stopped = m.stopped;
-  return std::move(m.r);
-}
+bool requestsEvaluation(const Cell* result) { return !isAtomCell(result) && isBarrier(leftOf(result)); }
+
+void useCompiledDefinitions(bool on) { compiledDefinitions = on; }
+
+bool usesCompiledDefinitions() { return compiledDefinitions; }
 
 CellRef runMachine(CellRef state) {
   Machine m;

@@ -16,10 +16,12 @@ CellRef runMachine(CellRef state);
 // machine of its own would: a lazy head in `term` takes no argument that waits on the caller's
 // frames, and a stop inside it (a cycle, a missing name) ends the caller's evaluation.
 CellRef evaluateInPlace(CellRef term);
-// Evaluates `term` in a machine of its own from (I term); `stopped` says whether the value ends
-// the whole evaluation (a cycle, a missing name, a builtin's marker result) rather than being a
-// value. Compiled code hands the machine what it cannot decide itself this way.
-CellRef evaluateNested(CellRef term, bool& stopped);
+// True for a result made by evaluateInPlace.
+bool requestsEvaluation(const cells::Cell* result);
+// Whether calls of definitions that compile run their compiled code (the default of the build) or
+// are rewritten by the machine alone. Both give the same results.
+void useCompiledDefinitions(bool on);
+bool usesCompiledDefinitions();
 // One transition of the machine.
 CellRef step(CellRef state);
 // Rewrites the term of a state whose term is a saturated application.

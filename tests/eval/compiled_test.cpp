@@ -1,6 +1,6 @@
-// Compiled definitions: which definitions compile, and that their code computes what the machine
-// computes. The code is called directly here, so these tests hold it to the machine in every
-// build, whether or not the reducer itself enters compiled code.
+// Compiled definitions: which definitions compile, and that a program computes exactly what the
+// machine alone computes, whether its calls run compiled code, fall back to the machine, or
+// alternate between the two.
 #include <string>
 #include <vector>
 
@@ -15,96 +15,142 @@ namespace {
 
 class CompiledTest : public EvalTest {
  protected:
+  void TearDown() override { useCompiledDefinitions(true); }
+
   // The code of the named definition, or nullptr when it is refused.
   static const Code* codeOf(const std::string& name) {
     CellRef head(name);
     return codeFor(resolveHead(head.get()));
   }
 
-  // The compiled code's value (or the marker that ends the evaluation) for the definition applied to the values of `args`, shown.
-  static std::string runCompiled(const std::string& name, const std::vector<std::string>& args) {
-    const Code* code = codeOf(name);
-    if (code == nullptr) return "refused";
-    std::vector<CellRef> values;
-    for (const std::string& a : args) values.push_back(evaluate(parse(a)));
-    return showSource(run(*code, std::move(values)).value);
+  static int fallbacksOf(const Code& code) {
+    int n = 0;
+    for (const Instr& in : code.instrs) n += in.op == Op::Fallback ? 1 : 0;
+    return n;
+  }
+
+  // The value of `call` shown, with compiled code or with the machine alone.
+  static std::string evalWith(bool compiled, const std::string& call) {
+    useCompiledDefinitions(compiled);
+    std::string shown = eval(call);
+    useCompiledDefinitions(true);
+    return shown;
+  }
+
+  // Loads the definitions afresh for each mode and compares the values of the calls.
+  void expectSameValues(const std::string& definitions, const std::vector<std::string>& calls) {
+    for (const std::string& call : calls) {
+      SCOPED_TRACE(definitions + " | " + call);
+      SetUp();
+      load(definitions);
+      std::string machine = evalWith(false, call);
+      SetUp();
+      load(definitions);
+      EXPECT_EQ(evalWith(true, call), machine);
+    }
   }
 };
 
-TEST_F(CompiledTest, WhichDefinitionsCompile) {
+TEST_F(CompiledTest, WhichDefinitionsCompileAndWhatFallsBack) {
   struct Case {
     const char* definitions;
     bool compiles;  // the first definition, named fn
+    int fallbacks;  // Fallback instructions in its code
   };
   const Case cases[] = {
-      {",fn\\n\\(n<2) n (fn(n-1)+fn(n-2))", true},
-      {",fn\\x\\plus x 1", true},
-      {",fn\\x\\y\\(less x y) (mult x 3) (cent y 7)", true},
-      {",fn\\x\\(x=0) 1 (gn x),gn\\y\\wave y", true},
-      {",fn\\n\\(n<1) 1 (gn(n-1)),gn\\n\\(n<1) 0 (fn(n-1))", true},  // mutual recursion
-      {",fn\\x\\plus x [a]", false},                               // a text constant
-      {",fn\\x\\K x 1", false},                                     // a lazy letter as a head
-      {",fn\\x\\(y\\y) x", false},                                  // a lambda
-      {",fn\\x\\plus x", false},                                    // a partial application
-      {",fn\\x\\left x", false},                                    // a builtin outside arithmetic
-      {",fn\\x\\gn x,gn\\y\\K y", false},                             // a callee that is refused
-      {",fn\\x\\gn x 1,gn\\y\\z\\plus y z,hn\\q\\q", true},
-      {",fn\\x\\gn x,gn\\y\\z\\plus y z", false},                     // an unsaturated call
-      {",fn\\plus 1 2", false},                                     // no binders
-      {",fn\\n\\(n<2) n 1,K\\a\\b\\b", false},                      // a program's own K
-      {",fn\\n\\(n<2) n 1,H\\a\\K", false},                         // a program's own H
-      {",fn\\x\\plus x 1,T\\a\\b\\a", false},                       // a program's own T
-      {",fn\\x\\plus x 1,T\\b\\a\\a b", true},                      // the Prelude's T, other letters
+      {",fn\\n\\(n<2) n (fn(n-1)+fn(n-2))", true, 0},
+      {",fn\\x\\y\\(less x y) (mult x 3) (cent y 7)", true, 0},
+      {",fn\\n\\(n<1) 1 (gn(n-1)),gn\\n\\(n<1) 0 (fn(n-1))", true, 0},  // mutual recursion
+      {",fn\\x\\plus x [a]", true, 0},                                  // a text constant
+      {",fn\\x\\K x 1", true, 0},                                       // the Prelude's K
+      {",fn\\x\\(y\\plus y y) x", true, 0},                             // an applied lambda
+      {",fn\\x\\y{plus x 1}mult y y", true, 0},                         // a binding
+      {",fn\\x\\plus x", true, 0},                                      // a partial application
+      {",fn\\x\\J x (fn x)", true, 0},                                  // a J list cell
+      {",fn\\x\\left x", true, 0},                                      // any builtin
+      {",fn\\l\\l 0 (h\\t\\plus h (fn t))", true, 0},                   // matching a list
+      {",fn\\x\\y\\plus (x y) 1", true, 1},                             // a letter applied
+      {",fn\\x\\plus 1 (y\\plus x y)", true, 1},                        // a lambda built
+      {",fn\\x\\x 1", false, 0},                                        // all of it the machine's
+      {",fn\\plus 1 2", false, 0},                                      // no binders
+      {",fn\\n\\(n<2) n 1,K\\a\\b\\b", false, 0},                       // a program's own K
+      {",fn\\x\\plus x 1,T\\a\\b\\a", false, 0},                        // a program's own T
+      {",fn\\x\\plus x 1,T\\b\\a\\a b", true, 0},                       // the Prelude's T, other letters
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.definitions);
     SetUp();
     load(c.definitions);
-    EXPECT_EQ(codeOf("fn") != nullptr, c.compiles);
+    const Code* code = codeOf("fn");
+    ASSERT_EQ(code != nullptr, c.compiles);
+    if (code != nullptr) {
+      EXPECT_EQ(fallbacksOf(*code), c.fallbacks);
+    }
   }
 }
 
 TEST_F(CompiledTest, ValuesAreTheMachines) {
-  load(",fib\\n\\(n<2) n (fib(n-1)+fib(n-2)),"
-       "pick\\x\\y\\(less x y) (mult x 3) (cent y 7),"
-       "cond\\x\\(over 10 x) 1 2,"
-       "nest\\x\\plus ((x<3) 100 200) x,"
-       "twice\\x\\y\\plus (pick x y) (pick y x)");
-  struct Case {
-    const char* name;
-    std::vector<std::string> args;
-    const char* call;
-  };
-  const Case cases[] = {
-      {"fib", {"15"}, "fib 15"},
-      {"fib", {"0"}, "fib 0"},
-      {"pick", {"2", "9"}, "pick 2 9"},
-      {"pick", {"9", "2"}, "pick 9 2"},
-      {"pick", {"[a]", "2"}, "pick [a] 2"},  // the comparison gives Z: the machine takes over
-      {"cond", {"0"}, "cond 0"},             // over gives Z
-      {"cond", {"5"}, "cond 5"},             // over gives a number, applied to both branches
-      {"nest", {"1"}, "nest 1"},
-      {"nest", {"7"}, "nest 7"},
-      {"twice", {"4", "011"}, "twice 4 011"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.call);
-    EXPECT_EQ(runCompiled(c.name, c.args), eval(c.call));
-  }
+  expectSameValues(",fib\\n\\(n<2) n (fib(n-1)+fib(n-2)),"
+                   "pick\\x\\y\\(less x y) (mult x 3) (cent y 7),"
+                   "cond\\x\\(over 10 x) 1 2,"
+                   "nest\\x\\plus ((x<3) 100 200) x,"
+                   "twice\\x\\y\\plus (pick x y) (pick y x)",
+                   {"fib 15", "fib 0", "pick 2 9", "pick 9 2",
+                    "pick [a] 2",   // the comparison gives Z: the machine takes over
+                    "cond 0",       // over gives Z
+                    "cond 5",       // over gives a number, applied to both branches
+                    "nest 1", "nest 7", "twice 4 011"});
+}
+
+TEST_F(CompiledTest, ListsLambdasAndBindingsAreTheMachines) {
+  expectSameValues(
+      ",range\\a\\b\\(a<b) (J a (range (a+1) b)) K,"
+      "sum\\l\\s\\l s (h\\t\\sum t (s+h)),"
+      "map\\f\\l\\l K (h\\t\\J (f h) (map f t)),"
+      "keep\\p\\l\\l K (h\\t\\(p h) (J h (keep p t)) (keep p t)),"
+      "rev\\l\\a\\l a (h\\t\\rev t (J h a)),"
+      "adder\\n\\x\\plus x n,"
+      "both\\x\\x{plus x 1}J x x,"
+      "shadow\\h\\l\\l h (h\\t\\J h t),"
+      "same2\\x\\raws (J 1 2) (J 1 2),"
+      "same3\\x\\raws (J x 2) (J x 2),"
+      "lisp2\\x\\lisp (J x (J 1 K)),"
+      "last\\l\\l Z (h\\t\\t h (a\\b\\last t))",
+      {"sum (range 0 100) 0", "map (adder 5) (range 0 4)", "keep (x\\less x 3) (range 0 6)",
+       "rev (range 0 5) K", "both 4", "shadow 9 (range 3 5)", "shadow 9 K", "same2 0", "same3 0",
+       "lisp2 7", "last (range 0 4)", "sum 5 0", "sum [abc] 0", "map 3 K", "adder 1",
+       "range 0 3"});
+}
+
+TEST_F(CompiledTest, StopsEffectsAndMemosAreTheMachines) {
+  expectSameValues(",loop\\x\\loop x,"
+                   "nowhere\\x\\plus x (Nowhere x),"
+                   "lazy\\x\\K x (loop 1),"
+                   "memo\\x\\plus x base,"
+                   "base\\plus 40 2,"
+                   "cycle\\x\\plus x again,"
+                   "again\\plus 1 again",
+                   {"lazy 3", "memo 1", "cycle 1", "nowhere 2"});
 }
 
 TEST_F(CompiledTest, ACallerOfARedefinedCalleeCallsTheNewDefinition) {
   load(",fn\\x\\gn x,gn\\y\\plus y 1");
-  EXPECT_EQ(runCompiled("fn", {"1"}), "2");
+  EXPECT_EQ(eval("fn 1"), "2");
   program::globals().define("gn", parse("y\\plus y 100"));
-  EXPECT_EQ(runCompiled("fn", {"1"}), "101");
   EXPECT_EQ(eval("fn 1"), "101");
 }
 
-TEST_F(CompiledTest, AHundredThousandNestedCallsOnASmallStack) {
-  load(",count\\n\\(n<1) 0 (1+count(n-1))");
+TEST_F(CompiledTest, DeepRecursionAndLongFallbackLoopsOnASmallStack) {
+  // Built 100,000 calls deep; a loop whose every step falls back to the machine and back; a list
+  // built and summed through matches.
+  load(",count\\n\\(n<1) 0 (1+count(n-1)),"
+       "spin\\n\\f\\(n<1) 0 (f (spin (n-1) f)),"
+       "range\\a\\b\\(a<b) (J a (range (a+1) b)) K,"
+       "sum\\l\\s\\l s (h\\t\\sum t (s+h))");
   int status = support::runOnSmallStack([&] {
-    return runCompiled("count", {"100000"}) == "100000" ? 0 : 1;
+    bool ok = eval("count 100000") == "100000" && eval("spin 100000 (x\\x)") == "0" &&
+              eval("sum (range 0 100000) 0") == "4999950000";
+    return ok ? 0 : 1;
   });
   EXPECT_EQ(status, 0);
 }
