@@ -45,6 +45,7 @@
 #include "cells/integer.h"
 #include "cells/real.h"
 #include "cells/text.h"
+#include "program/tables.h"
 
 namespace vorn::builtins {
 
@@ -523,6 +524,61 @@ CellRef arithDiff(CellRef node) {
   Args args(node, 2);
   std::optional<bool> same = sameValues(args[0], args[1]);
   return same ? truth(!*same) : wrongType();
+}
+
+// Small integers only: the same results the entries give them, without an application node.
+namespace {
+
+CellRef quickArithmetic(Op op, Cell* a, Cell* b) {
+  std::int64_t x, y;
+  if (!smallInteger(a, x) || !smallInteger(b, y)) return CellRef();
+  std::optional<CellRef> small = smallArithmetic(op, x, y);
+  return small ? std::move(*small) : CellRef();
+}
+
+int quickOrder(Cell* a, Cell* b, bool wantLess) {
+  std::int64_t x, y;
+  if (!smallInteger(a, x) || !smallInteger(b, y)) return -1;
+  return (wantLess ? x < y : x >= y) ? 1 : 0;
+}
+
+int quickSame(Cell* a, Cell* b) {
+  std::int64_t x, y;
+  if (!smallInteger(a, x) || !smallInteger(b, y)) return -1;
+  return x == y ? 1 : 0;
+}
+
+template <int (*Test)(Cell*, Cell*)>
+CellRef quickTruthAtom(Cell* a, Cell* b) {
+  int t = Test(a, b);
+  return t < 0 ? CellRef() : truth(t == 1);
+}
+
+int quickLess(Cell* a, Cell* b) { return quickOrder(a, b, true); }
+int quickGteq(Cell* a, Cell* b) { return quickOrder(a, b, false); }
+int quickDiff(Cell* a, Cell* b) {
+  int t = quickSame(a, b);
+  return t < 0 ? t : 1 - t;
+}
+
+}  // namespace
+
+void addQuickEntries(program::BuiltinTable& table) {
+  auto set = [&](const char* name, program::QuickEntry quick, program::QuickTruth test) {
+    auto found = table.find(std::string_view(name));
+    if (found == table.end()) return;
+    found->second.quick = quick;
+    found->second.truth = test;
+  };
+  set("plus", [](Cell* a, Cell* b) { return quickArithmetic(Op::kPlus, a, b); }, nullptr);
+  set("dash", [](Cell* a, Cell* b) { return quickArithmetic(Op::kDash, a, b); }, nullptr);
+  set("mult", [](Cell* a, Cell* b) { return quickArithmetic(Op::kMult, a, b); }, nullptr);
+  set("over", [](Cell* a, Cell* b) { return quickArithmetic(Op::kOver, a, b); }, nullptr);
+  set("cent", [](Cell* a, Cell* b) { return quickArithmetic(Op::kCent, a, b); }, nullptr);
+  set("less", quickTruthAtom<quickLess>, quickLess);
+  set("gteq", quickTruthAtom<quickGteq>, quickGteq);
+  set("same", quickTruthAtom<quickSame>, quickSame);
+  set("diff", quickTruthAtom<quickDiff>, quickDiff);
 }
 
 CellRef arithCmpr(CellRef node) {

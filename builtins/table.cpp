@@ -8,11 +8,15 @@ namespace vorn::builtins {
 #include "builtins/builtin_list.h"
 #undef VORN_BUILTIN
 
+// The shortcuts of the arithmetic family (arithmetic.cpp).
+void addQuickEntries(BuiltinTable& table);
+
 void fillBuiltinTable(BuiltinTable& table) {
 #define VORN_BUILTIN(name, arity, entry, family) \
   table.emplace(#name, Builtin{arity, &entry, program::Family::family});
 #include "builtins/builtin_list.h"
 #undef VORN_BUILTIN
+  addQuickEntries(table);
 }
 
 BuiltinTable& builtinTable() {

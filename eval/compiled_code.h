@@ -25,6 +25,7 @@ enum class Op : std::uint8_t {
   Pair,      // pop y, pop x, push the fresh Pair (x y)
   Builtin,   // pop `count` values, push builtins[a] applied to them, its name Atom constants[b]
   Branch,    // pop a value: K goes on, H jumps to `target`, anything else is fallbacks[a] applied
+  Test,      // Builtin then Branch (fallbacks[c]), without the K or H Atom when the builtin can tell
   Match,     // pop a list: (J h t) pushes h and t, K jumps to `target`, else fallbacks[a] applied
   Call,      // pop `count` values and enter callees[a] with them
   TailCall,  // the same, reusing the frame
@@ -38,6 +39,7 @@ struct Instr {
   std::uint8_t count = 0;
   std::uint16_t a = 0;
   std::uint16_t b = 0;
+  std::uint16_t c = 0;
   std::uint32_t target = 0;
 };
 

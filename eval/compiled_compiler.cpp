@@ -320,25 +320,35 @@ class Compiler {
     code_.builtins.push_back(&builtin);
     auto index = static_cast<std::uint16_t>(code_.builtins.size() - 1);
     if (!emitArguments(spine, 0, n, live | branchLetters, depth)) return false;
-    push({Op::Builtin, static_cast<std::uint8_t>(n), index, constant(name)});
+    Instr call{Op::Builtin, static_cast<std::uint8_t>(n), index, constant(name)};
     if (spine.count == n) {
+      push(call);
       finish(tail);
       return true;
     }
+    if (n != 2 || builtin.truth == nullptr) push(call);
     return emitBranches(spine.args[static_cast<std::size_t>(n)], spine.args[static_cast<std::size_t>(n + 1)],
-                        tail, live, depth);
+                        n == 2 && builtin.truth != nullptr ? &call : nullptr, tail, live, depth);
   }
 
   // The value on the stack applied to two branches: K takes the first, H the second (the
-  // Prelude's K, H and I pick one of them unevaluated); anything else is the machine's.
-  bool emitBranches(Cell* yes, Cell* no, bool tail, std::uint32_t live, int depth) {
+  // Prelude's K, H and I pick one of them unevaluated); anything else is the machine's. With a
+  // comparison `test`, the comparison and the choice are one instruction.
+  bool emitBranches(Cell* yes, Cell* no, const Instr* test, bool tail, std::uint32_t live, int depth) {
     std::uint16_t f = fallback({yes, no}, tail, live);
-    std::uint32_t test = here();
-    push({Op::Branch, 0, f});
+    std::uint32_t branch = here();
+    if (test != nullptr) {
+      Instr fused = *test;
+      fused.op = Op::Test;
+      fused.c = f;
+      push(fused);
+    } else {
+      push({Op::Branch, 0, f});
+    }
     if (!emit(yes, tail, live, depth + 1)) return false;
     std::uint32_t jump = here();
     if (!tail) push({Op::Jump});
-    code_.instrs[test].target = here();
+    code_.instrs[branch].target = here();
     if (!emit(no, tail, live, depth + 1)) return false;
     if (!tail) {
       code_.instrs[jump].target = here();

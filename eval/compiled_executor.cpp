@@ -107,6 +107,20 @@ class Executor {
   }
 
   bool call(const Code& code, const Instr& in, Outcome& out);
+
+  // The choice of a conditional by the value v: K goes on, H goes to `target`, anything else is
+  // the machine's.
+  bool branch(Frame& frame, const Code& code, std::uint16_t fallback, std::uint32_t target, CellRef v,
+              Outcome& out) {
+    if (cells::isOneByteAtom(v.get(), 'K')) return false;
+    if (cells::isOneByteAtom(v.get(), 'H')) {
+      frame.pc = target;
+      return false;
+    }
+    const Fallback& f = code.fallbacks[fallback];
+    CellRef term = build(f, frame, values_, std::move(v));
+    return handOff(term, f.tail, f.resume, out);
+  }
 };
 
 // A call of a definition: its compiled code, or the machine when the definition changed or is
@@ -169,24 +183,41 @@ Outcome Executor::run() {
         break;
       }
       case Op::Builtin: {
-        CellRef node = applyTop(values_, code.constants[in.b], in.count);
-        CellRef result = code.builtins[in.a]->entry(std::move(node));
+        const program::Builtin& builtin = *code.builtins[in.a];
+        if (in.count == 2 && builtin.quick != nullptr) {
+          std::size_t top = values_.size();
+          CellRef quick = builtin.quick(values_[top - 2].get(), values_[top - 1].get());
+          if (quick.get() != nullptr) {
+            values_.pop_back();
+            values_.back() = std::move(quick);
+            break;
+          }
+        }
+        CellRef result = builtin.entry(applyTop(values_, code.constants[in.b], in.count));
         if (endsEvaluation(result.get())) return {Exit::Stopped, std::move(result)};
         if (requestsEvaluation(result.get())) return {Exit::Suspend, cells::right(result)};
         values_.push_back(std::move(result));
         break;
       }
+      case Op::Test: {
+        const program::Builtin& builtin = *code.builtins[in.a];
+        std::size_t top = values_.size();
+        int truth = builtin.truth(values_[top - 2].get(), values_[top - 1].get());
+        if (truth >= 0) {
+          values_.resize(top - 2);
+          if (truth == 0) frame.pc = in.target;
+          break;
+        }
+        CellRef result = builtin.entry(applyTop(values_, code.constants[in.b], in.count));
+        if (endsEvaluation(result.get())) return {Exit::Stopped, std::move(result)};
+        CORE_ASSERT(!requestsEvaluation(result.get()));  // comparisons never ask for that
+        if (branch(frame, code, in.c, in.target, std::move(result), out)) return out;
+        break;
+      }
       case Op::Branch: {
         CellRef v = std::move(values_.back());
         values_.pop_back();
-        if (cells::isOneByteAtom(v.get(), 'K')) break;
-        if (cells::isOneByteAtom(v.get(), 'H')) {
-          frame.pc = in.target;
-          break;
-        }
-        const Fallback& f = code.fallbacks[in.a];
-        CellRef term = build(f, frame, values_, std::move(v));
-        if (handOff(term, f.tail, f.resume, out)) return out;
+        if (branch(frame, code, in.a, in.target, std::move(v), out)) return out;
         break;
       }
       case Op::Match: {

@@ -44,10 +44,20 @@ enum class Family : std::uint8_t {
 // The family's title: "Arithmetic and comparison", "Trees and atoms", ...
 std::string_view familyTitle(Family family);
 
+// Shortcuts some two-argument builtins offer for callers that hold the argument values without
+// an application node (compiled code): the result for the common small cases, or nothing (a null
+// result, a negative truth) when only the entry can tell. They make the same Cells the entry would.
+using QuickEntry = cells::CellRef (*)(cells::Cell* a, cells::Cell* b);
+// 1 for K, 0 for H, -1 when only the entry can tell: for a comparison consumed at once, which
+// then needs no K or H Atom at all.
+using QuickTruth = int (*)(cells::Cell* a, cells::Cell* b);
+
 struct Builtin {
   std::uint8_t arity = 0;
   BuiltinEntry entry = nullptr;
   Family family = Family::Arithmetic;
+  QuickEntry quick = nullptr;
+  QuickTruth truth = nullptr;
 };
 using BuiltinTable = std::map<std::string, Builtin, std::less<>>;
 
