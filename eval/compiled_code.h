@@ -29,6 +29,10 @@ enum class Op : std::uint8_t {
   Match,     // pop a list: (J h t) pushes h and t, K jumps to `target`, else fallbacks[a] applied
   Call,      // pop `count` values and enter callees[a] with them
   TailCall,  // the same, reusing the frame
+  Apply,     // pop a function value and `count` values below it: a lambda taking exactly that many
+             // enters its code (sites[a]); b: 1 in tail position
+  Global,    // push the value of the parameterless definition callees[a] once it has one, else
+             // hand its name to the machine (which evaluates and memoises it)
   Fallback,  // fallbacks[a], built from the environment, evaluated by the machine
   Jump,      // go on at `target`
   Return,    // leave the frame with the value on top
@@ -64,35 +68,55 @@ struct Fallback {
 };
 
 // A definition called by name, and the definition it held when the call was compiled. The callee's
-// code is found at the first call (so compiling never follows a chain of definitions).
+// code is found at the first call (so compiling never follows a chain of definitions). A pending
+// call's value is a condition, taken by the Branch that follows it.
 struct Callee {
   CellRef* slot;
   Cell* definition;
   Cell* name;  // the head Atom of the call, for handing the call to the machine
+  bool pending = false;
   mutable const struct Code* code = nullptr;
+  mutable std::uint64_t checked = 0;  // the revision at which `code` was found current
+};
+
+// Where a letter's value is applied: the lambda last applied there and its code, compiled when the
+// same lambda comes twice running (a lambda made afresh at every call is left to the machine).
+struct Site {
+  bool pending = false;
+  mutable CellRef lambda;
+  mutable const struct Code* code = nullptr;
+  mutable int uses = 0;
 };
 
 struct Code {
   CellRef definition;  // the definition compiled (held, so its address names this code alone)
+  // Compiled for a call whose value a conditional takes at once: in the machine, the branches
+  // wait as (T y) frames on top while the body is evaluated, and a lazy partial application at the
+  // top of the body would take them. Such tails are handed to the machine with the branches.
+  bool pending = false;
   int params = 0;
   int slots = 0;  // params, then the letters bound inside the body
   std::vector<Instr> instrs;
   std::vector<CellRef> constants;
   std::vector<const program::Builtin*> builtins;
   std::vector<Callee> callees;
+  std::vector<Site> sites;
   std::vector<Fallback> fallbacks;
   // Global slots and the definitions they held when this code was made: the code stands for the
   // definition only while every one still holds its Cell and the tables' generation is the same.
   std::vector<std::pair<CellRef*, Cell*>> dependencies;
   std::uint64_t generation = 0;
+  mutable std::uint64_t checked = 0;  // the last revision of the definitions it was current at
 };
 
 // True when the code still stands for its definition.
 inline bool isCurrent(const Code& code) {
+  if (code.checked == program::definitionsRevision) return true;
   if (code.generation != program::tables().generation()) return false;
   for (const auto& [slot, cell] : code.dependencies) {
     if (slot->get() != cell) return false;
   }
+  code.checked = program::definitionsRevision;
   return true;
 }
 

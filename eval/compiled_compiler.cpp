@@ -23,22 +23,27 @@ constexpr int kMaxDepth = 200;
 constexpr int kMaxArguments = 12;
 constexpr int kMaxSlots = 250;
 
+// Codes by the Cell compiled (a definition or a lambda value, held by the code), one table for
+// value context and one for pending calls; a null entry is a refused Cell.
+using Codes = std::unordered_map<Cell*, std::unique_ptr<Code>>;
+
 struct Cache {
   std::uint64_t generation = 0;
-  // By definition Cell; a null entry is a refused definition.
-  std::unordered_map<Cell*, std::unique_ptr<Code>> codes;
+  Codes codes[2];
   // Codes of earlier generations. Compiled frames may still be running one of them when a
   // run-time load changes the generation (from the machine the code handed a term to), so they
   // are kept; they are no longer current, so no new call enters them.
-  std::vector<std::unordered_map<Cell*, std::unique_ptr<Code>>> retired;
+  std::vector<Codes> retired;
 };
 
 Cache& cache() {
   static auto* c = new Cache();
   std::uint64_t generation = program::tables().generation();
   if (c->generation != generation) {
-    if (!c->codes.empty()) c->retired.push_back(std::move(c->codes));
-    c->codes.clear();
+    for (Codes& codes : c->codes) {
+      if (!codes.empty()) c->retired.push_back(std::move(codes));
+      codes.clear();
+    }
     c->generation = generation;
   }
   return *c;
@@ -154,7 +159,7 @@ bool isNameByte(unsigned char b) {
 
 class Compiler {
  public:
-  explicit Compiler(Code& code) : code_(code) { slotOf_.fill(-1); }
+  explicit Compiler(Code& code) : code_(code), pending_(code.pending) { slotOf_.fill(-1); }
 
   bool compile() {
     Cell* body = code_.definition.get();
@@ -176,6 +181,7 @@ class Compiler {
 
  private:
   Code& code_;
+  bool pending_;                  // compiled for a call whose value a conditional takes at once
   std::array<int, 26> slotOf_{};  // the slot each letter names at this point, or -1
 
   void push(Instr instr) { code_.instrs.push_back(instr); }
@@ -252,7 +258,7 @@ class Compiler {
     }
     if (!isNameByte(cells::firstByteOf(head))) return emitFallback(e, tail, live);
     int n = arity(e);
-    if (n > 0) return emitPartial(spine, tail, live, depth);
+    if (n > 0) return emitPartial(e, spine, tail, live, depth);
     if (hasLazyHead(e)) return n == 0 ? emitLazy(e, spine, tail, live, depth) : emitFallback(e, tail, live);
     Resolution resolution = resolveHead(head);
     if (resolution.builtin != nullptr) return emitBuiltin(e, spine, head, *resolution.builtin, tail, live, depth);
@@ -260,12 +266,26 @@ class Compiler {
     Cell* d = resolution.definition->get();
     int binders = binderCount(d);
     if (binders == 0) return emitParameterless(e, spine, resolution, tail, live, depth);
-    if (arity(head) != binders || spine.count != binders) return emitFallback(e, tail, live);
+    if (arity(head) != binders) return emitFallback(e, tail, live);
+    if (spine.count == binders + 2 && depend('K') && depend('H') && depend('I')) {
+      // A conditional on the value of a call: the call is pending, its value taken at once.
+      std::uint32_t branchLetters = variableSet(spine.args[static_cast<std::size_t>(binders)]) |
+                                    variableSet(spine.args[static_cast<std::size_t>(binders + 1)]);
+      if (!emitArguments(spine, 0, binders, live | branchLetters, depth)) return false;
+      emitCall(resolution, d, head, binders, false, true);
+      return emitBranches(spine.args[static_cast<std::size_t>(binders)],
+                          spine.args[static_cast<std::size_t>(binders + 1)], nullptr, tail, live, depth);
+    }
+    if (spine.count != binders) return emitFallback(e, tail, live);
     if (!emitArguments(spine, 0, spine.count, live, depth)) return false;
-    code_.callees.push_back({resolution.definition, d, head});
-    auto index = static_cast<std::uint16_t>(code_.callees.size() - 1);
-    push({tail ? Op::TailCall : Op::Call, static_cast<std::uint8_t>(spine.count), index});
+    emitCall(resolution, d, head, binders, tail, tail && pending_);
     return true;
+  }
+
+  void emitCall(const Resolution& resolution, Cell* d, Cell* head, int count, bool tail, bool pending) {
+    code_.callees.push_back({resolution.definition, d, head, pending});
+    auto index = static_cast<std::uint16_t>(code_.callees.size() - 1);
+    push({tail ? Op::TailCall : Op::Call, static_cast<std::uint8_t>(count), index});
   }
 
   bool emitAtom(Cell* e, bool tail, std::uint32_t live) {
@@ -362,6 +382,14 @@ class Compiler {
   bool emitParameterless(Cell* e, const Spine& spine, const Resolution& resolution, bool tail, std::uint32_t live,
                          int depth) {
     Cell* d = resolution.definition->get();
+    if (spine.count == 0 && !isValue(d) && !(tail && pending_)) {
+      code_.callees.push_back({resolution.definition, d, e});
+      push({Op::Global, 0, static_cast<std::uint16_t>(code_.callees.size() - 1)});
+      code_.fallbacks.push_back({{e}, {}, false, here()});
+      code_.instrs.back().b = static_cast<std::uint16_t>(code_.fallbacks.size() - 1);
+      finish(tail);
+      return true;
+    }
     if (!isValue(d)) return emitFallback(e, tail, live);
     if (spine.count == 0) {
       code_.dependencies.emplace_back(resolution.definition, d);
@@ -380,7 +408,9 @@ class Compiler {
 
   // A partial application: the machine evaluates its arguments left to right and builds the
   // Pairs; the longest closed prefix that is a value already is the definition's own Cell.
-  bool emitPartial(const Spine& spine, bool tail, std::uint32_t live, int depth) {
+  bool emitPartial(Cell* e, const Spine& spine, bool tail, std::uint32_t live, int depth) {
+    // A lazy one at the top of a pending call's body takes the waiting branches: the machine's.
+    if (tail && pending_ && hasLazyHead(e)) return emitFallback(e, tail, live);
     int shared = 0;
     while (shared < spine.count) {
       Cell* p = spine.prefix[static_cast<std::size_t>(shared + 1)];
@@ -431,15 +461,41 @@ class Compiler {
     return ok;
   }
 
+  // A letter's value applied to arguments: a lambda taking exactly that many runs its code, and
+  // anything else is the machine's. With three arguments or more, the last two are taken for the
+  // branches of a conditional on the value of the rest; when the value is no lambda taking that
+  // many, the machine gets the whole application, so nothing is lost if they were not.
+  bool emitApply(const Spine& spine, bool tail, std::uint32_t live, int depth) {
+    Cell* head = spine.head;
+    int count = spine.count;
+    bool conditional = count >= 3 && depend('K') && depend('H') && depend('I');
+    std::uint32_t branchLetters = 0;
+    if (conditional) {
+      count -= 2;
+      branchLetters = variableSet(spine.args[static_cast<std::size_t>(count)]) |
+                      variableSet(spine.args[static_cast<std::size_t>(count + 1)]);
+    }
+    if (!emitArguments(spine, 0, count, live | branchLetters | variableSet(head), depth)) return false;
+    if (!emitAtom(head, false, live | branchLetters)) return false;
+    code_.sites.emplace_back();
+    code_.sites.back().pending = conditional || (tail && pending_);
+    bool tailCall = tail && !conditional;
+    push({Op::Apply, static_cast<std::uint8_t>(count), static_cast<std::uint16_t>(code_.sites.size() - 1),
+          static_cast<std::uint16_t>(tailCall ? 1 : 0)});
+    if (!conditional) return true;
+    return emitBranches(spine.args[static_cast<std::size_t>(count)], spine.args[static_cast<std::size_t>(count + 1)],
+                        nullptr, tail, live, depth);
+  }
+
   // A letter applied to arguments. `list nil (h\t\body)` matches a J list: the Prelude's J and V
   // make (J h t) apply the lambda to h and t, and the Prelude's K makes the empty list K pick nil.
   bool emitLetterHead(Cell* e, const Spine& spine, bool tail, std::uint32_t live, int depth) {
-    if (spine.count != 2) return emitFallback(e, tail, live);
+    if (spine.count != 2 || binderKind(spine.args[1]) != BinderKind::Lambda ||
+        binderKind(rightOf(spine.args[1])) != BinderKind::Lambda) {
+      return emitApply(spine, tail, live, depth);
+    }
     Cell* nil = spine.args[0];
     Cell* lambda = spine.args[1];
-    if (binderKind(lambda) != BinderKind::Lambda || binderKind(rightOf(lambda)) != BinderKind::Lambda) {
-      return emitFallback(e, tail, live);
-    }
     Cell* first = rightOf(leftOf(lambda));
     Cell* inner = rightOf(lambda);
     Cell* second = rightOf(leftOf(inner));
@@ -484,29 +540,37 @@ class Compiler {
   }
 };
 
-std::unique_ptr<Code> compileDefinition(CellRef* slot, std::uint64_t generation) {
+std::unique_ptr<Code> compileCell(Cell* d, bool pending, std::uint64_t generation) {
   auto code = std::make_unique<Code>();
-  code->definition = *slot;
+  code->definition = CellRef::borrow(d);
+  code->pending = pending;
   code->generation = generation;
-  code->dependencies.emplace_back(slot, slot->get());
   if (!Compiler(*code).compile()) return nullptr;
   return code;
 }
 
-}  // namespace
-
-const Code* codeForSlot(CellRef* slot) {
+const Code* codeForCell(Cell* d, bool pending) {
   Cache& c = cache();
-  Cell* d = slot->get();
-  auto found = c.codes.find(d);
-  if (found == c.codes.end()) {
-    if (binderCount(d) == 0) return nullptr;
-    found = c.codes.emplace(d, compileDefinition(slot, c.generation)).first;
+  Codes& codes = c.codes[pending ? 1 : 0];
+  auto found = codes.find(d);
+  if (found == codes.end()) {
+    if (binderKind(d) != BinderKind::Lambda) return nullptr;
+    found = codes.emplace(d, compileCell(d, pending, c.generation)).first;
   }
   const Code* code = found->second.get();
   return code != nullptr && isCurrent(*code) ? code : nullptr;
 }
 
-const Code* codeFor(const Resolution& global) { return codeForSlot(global.definition); }
+}  // namespace
+
+const Code* codeForSlot(CellRef* slot, bool pending) { return codeForCell(slot->get(), pending); }
+
+const Code* codeFor(const Resolution& global, bool pending) { return codeForSlot(global.definition, pending); }
+
+const Code* codeForLambda(Cell* lambda, int count, bool pending) {
+  if (binderKind(lambda) != BinderKind::Lambda) return nullptr;
+  const Code* code = codeForCell(lambda, pending);
+  return code != nullptr && code->params == count ? code : nullptr;
+}
 
 }  // namespace vorn::eval::compiled

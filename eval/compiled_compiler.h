@@ -13,10 +13,13 @@
 namespace vorn::eval::compiled {
 
 // The current code of the definition a head resolved to, compiled on first use; nullptr when the
-// definition is refused.
-const Code* codeFor(const Resolution& global);
+// definition is refused. `pending`: for a call whose value a conditional takes at once.
+const Code* codeFor(const Resolution& global, bool pending);
 
 // The same for a global slot (a callee found when it is first called).
-const Code* codeForSlot(CellRef* slot);
+const Code* codeForSlot(CellRef* slot, bool pending);
+
+// The code of a lambda value taking exactly `count` arguments, or nullptr.
+const Code* codeForLambda(Cell* lambda, int count, bool pending);
 
 }  // namespace vorn::eval::compiled

@@ -61,9 +61,9 @@ class Executor {
   Outcome run();
 
   // Pushes a frame for `code` over the top `code.params` values.
-  void push(const Code& code, bool entry) {
+  void push(const Code& code, bool entry, bool pending) {
     auto base = static_cast<std::uint32_t>(values_.size() - static_cast<std::size_t>(code.params));
-    frames_.push_back({&code, base, 0, entry ? 1U : 0U});
+    frames_.push_back({&code, base, 0, entry ? 1U : 0U, pending ? 1U : 0U});
     values_.resize(base + static_cast<std::size_t>(code.slots));
   }
 
@@ -81,30 +81,75 @@ class Executor {
     return false;
   }
 
-  // The machine takes `term` over. `tail`: it is the innermost frame's value; otherwise the frame
-  // goes on at `resume` with it. A term that is a value already needs no machine.
-  bool handOff(CellRef& term, bool tail, std::uint32_t resume, Outcome& out) {
-    if (isValue(term.get())) {
-      if (tail) {
+  // What waits for the value of a term handed to the machine: the innermost frame, at a resume
+  // point, or as that frame's own value, or as the condition of the Branch it goes on at.
+  enum class Waits : std::uint8_t { Resume, Tail, Branch };
+
+  // The machine takes `term` over. A term that is a value already needs no machine. A term whose
+  // value is a pending frame's value is the condition of its caller's conditional: the machine
+  // gets that conditional whole, with the branches built, as it would hold it.
+  bool handOff(CellRef term, Waits waits, std::uint32_t resume, Outcome& out) {
+    for (;;) {
+      if (waits == Waits::Branch) {
+        if (isValue(term.get())) {  // the Branch itself takes it
+          values_.push_back(std::move(term));
+          return false;
+        }
+        Frame& frame = frames_.back();
+        const Instr& branch = frame.code->instrs[frame.pc];
+        CORE_ASSERT(branch.op == Op::Branch);
+        frame.pc = frame.pc + 1;
+        const Fallback& f = frame.code->fallbacks[branch.a];
+        term = build(f, frame, values_, std::move(term));
+        waits = f.tail ? Waits::Tail : Waits::Resume;
+        resume = f.resume;
+      }
+      if (isValue(term.get())) {
+        if (waits == Waits::Resume) {
+          values_.push_back(std::move(term));
+          frames_.back().pc = resume;
+          return false;
+        }
         if (!leave(term)) return false;
         out = {Exit::Value, std::move(term)};
         return true;
       }
-      values_.push_back(std::move(term));
-      frames_.back().pc = resume;
-      return false;
-    }
-    if (tail) {
-      bool entry = frames_.back().entry;
-      values_.resize(frames_.back().base);
+      if (waits == Waits::Resume) {
+        frames_.back().pc = resume;
+        out = {Exit::Suspend, std::move(term)};
+        return true;
+      }
+      Frame done = frames_.back();
+      values_.resize(done.base);
       frames_.pop_back();
-      out = {entry ? Exit::Tail : Exit::Suspend, std::move(term)};
-      return true;
+      if (done.entry || !done.pending) {
+        out = {done.entry ? Exit::Tail : Exit::Suspend, std::move(term)};
+        return true;
+      }
+      waits = Waits::Branch;
     }
-    frames_.back().pc = resume;
-    out = {Exit::Suspend, std::move(term)};
-    return true;
   }
+
+  bool handOff(CellRef term, bool tail, std::uint32_t resume, Outcome& out) {
+    return handOff(std::move(term), tail ? Waits::Tail : Waits::Resume, resume, out);
+  }
+
+  // Enters `target` with the top `count` values: a new frame, or this one reused in tail position.
+  void enterCode(const Code& target, std::size_t count, bool tail, bool pending) {
+    if (!tail) {
+      push(target, false, pending);
+      return;
+    }
+    Frame& frame = frames_.back();
+    std::size_t first = values_.size() - count;
+    for (std::size_t i = 0; i < count; ++i) values_[frame.base + i] = std::move(values_[first + i]);
+    values_.resize(frame.base + static_cast<std::size_t>(target.slots));
+    for (std::size_t i = count; i < static_cast<std::size_t>(target.slots); ++i) values_[frame.base + i] = CellRef();
+    frame.code = &target;
+    frame.pc = 0;
+  }
+
+  bool apply(const Code& code, const Instr& in, Outcome& out);
 
   bool call(const Code& code, const Instr& in, Outcome& out);
 
@@ -119,7 +164,7 @@ class Executor {
     }
     const Fallback& f = code.fallbacks[fallback];
     CellRef term = build(f, frame, values_, std::move(v));
-    return handOff(term, f.tail, f.resume, out);
+    return handOff(std::move(term), f.tail, f.resume, out);
   }
 };
 
@@ -129,27 +174,45 @@ bool Executor::call(const Code& code, const Instr& in, Outcome& out) {
   support::pollInterrupt();
   VORN_SPEND_STEP();
   const Callee& callee = code.callees[in.a];
-  const Code* target = nullptr;
-  if (calleeHolds(callee, code.generation)) {
-    target = callee.code;
-    if (target == nullptr || !isCurrent(*target)) target = callee.code = codeForSlot(callee.slot);
+  if (callee.checked != program::definitionsRevision) {
+    callee.code = calleeHolds(callee, code.generation) ? codeForSlot(callee.slot, callee.pending) : nullptr;
+    callee.checked = program::definitionsRevision;
   }
+  const Code* target = callee.code;
   bool tail = in.op == Op::TailCall;
   if (target == nullptr) {
     CellRef term = applyTop(values_, CellRef::borrow(callee.name), in.count);
-    return handOff(term, tail, frames_.back().pc, out);
+    return handOff(std::move(term), tail ? Waits::Tail : callee.pending ? Waits::Branch : Waits::Resume,
+                   frames_.back().pc, out);
   }
-  if (!tail) {
-    push(*target, false);
-    return false;
+  enterCode(*target, in.count, tail, callee.pending);
+  return false;
+}
+
+// A letter's value applied to the `count` values below it.
+bool Executor::apply(const Code& code, const Instr& in, Outcome& out) {
+  support::pollInterrupt();
+  VORN_SPEND_STEP();
+  const Site& site = code.sites[in.a];
+  Cell* function = values_.back().get();
+  const Code* target = nullptr;
+  if (site.lambda.get() != function) {
+    site.lambda = CellRef::borrow(function);
+    site.code = nullptr;
+    site.uses = 0;
+  } else if (site.code != nullptr && isCurrent(*site.code)) {
+    target = site.code;
   }
-  Frame& frame = frames_.back();
-  std::size_t first = values_.size() - in.count;
-  for (std::size_t i = 0; i < in.count; ++i) values_[frame.base + i] = std::move(values_[first + i]);
-  values_.resize(frame.base + static_cast<std::size_t>(target->slots));
-  for (std::size_t i = in.count; i < static_cast<std::size_t>(target->slots); ++i) values_[frame.base + i] = CellRef();
-  frame.code = target;
-  frame.pc = 0;
+  if (target == nullptr && ++site.uses == 2) target = site.code = codeForLambda(function, in.count, site.pending);
+  CellRef f = std::move(values_.back());
+  values_.pop_back();
+  bool tail = in.b == 1;
+  if (target == nullptr) {
+    CellRef term = applyTop(values_, std::move(f), in.count);
+    return handOff(std::move(term), tail ? Waits::Tail : site.pending ? Waits::Branch : Waits::Resume,
+                   frames_.back().pc, out);
+  }
+  enterCode(*target, in.count, tail, site.pending);
   return false;
 }
 
@@ -236,17 +299,31 @@ Outcome Executor::run() {
         }
         const Fallback& f = code.fallbacks[in.a];
         CellRef term = build(f, frame, values_, std::move(v));
-        if (handOff(term, f.tail, f.resume, out)) return out;
+        if (handOff(std::move(term), f.tail, f.resume, out)) return out;
         break;
       }
       case Op::Call:
       case Op::TailCall:
         if (call(code, in, out)) return out;
         break;
+      case Op::Apply:
+        if (apply(code, in, out)) return out;
+        break;
+      case Op::Global: {
+        const Callee& global = code.callees[in.a];
+        if (code.generation == program::tables().generation() && isValue(global.slot->get())) {
+          values_.push_back(*global.slot);
+          break;
+        }
+        const Fallback& f = code.fallbacks[in.b];
+        CellRef term = CellRef::borrow(global.name);
+        if (handOff(std::move(term), false, f.resume, out)) return out;
+        break;
+      }
       case Op::Fallback: {
         const Fallback& f = code.fallbacks[in.a];
         CellRef term = build(f, frame, values_, CellRef());
-        if (handOff(term, f.tail, f.resume, out)) return out;
+        if (handOff(std::move(term), f.tail, f.resume, out)) return out;
         break;
       }
       case Op::Jump:
@@ -266,7 +343,7 @@ Outcome Executor::run() {
 
 Outcome enter(Stack& stack, const Code& code) {
   Executor executor(stack);
-  executor.push(code, true);
+  executor.push(code, true, code.pending);
   return executor.run();
 }
 

@@ -16,9 +16,10 @@ namespace vorn::eval::compiled {
 // 16 bytes: a recursion a million calls deep keeps a million of them.
 struct Frame {
   const Code* code;
-  std::uint32_t base;       // where the environment starts on the value stack
-  std::uint32_t pc : 31;
-  std::uint32_t entry : 1;  // entered by the machine: its value goes back to the machine
+  std::uint32_t base;         // where the environment starts on the value stack
+  std::uint32_t pc : 30;
+  std::uint32_t entry : 1;    // entered by the machine: its value goes back to the machine
+  std::uint32_t pending : 1;  // its value is the condition of the Branch its caller goes on at
 };
 
 // The compiled frames and values of one machine: each run of frames from an entry frame up is
@@ -45,8 +46,9 @@ struct Outcome {
   CellRef cell;
 };
 
-// Enters the code with its arguments, the top `code.params` values of the stack, in value
-// context: exactly the value the machine would compute for the substituted body.
+// Enters the code with its arguments, the top `code.params` values of the stack: exactly the
+// value the machine would compute for the substituted body in the same place (value context, or
+// with (T y) frames on top for code compiled for pending calls).
 Outcome enter(Stack& stack, const Code& code);
 
 // Goes on with the value of the term the last Suspend handed over.

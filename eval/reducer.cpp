@@ -375,6 +375,7 @@ void useParameterless(Machine& m, const Resolution& global, const CellRef& defin
   }
   CellRef marked = makePair(markerAtom(')', name), definition);
   *global.definition = marked;
+  program::noteDefinitionWrite();
   m.r = std::move(marked);
 }
 
@@ -412,13 +413,15 @@ void completeMemo(Machine& m, const Redex& redex) {
   m.r = std::move(v);
 }
 
-// Rule 9 by compiled code, when the definition compiles and the call is in value context (no
-// pending (T y) frame on top): the machine would evaluate the substituted body to a value before
-// looking at its continuation, so that value may be computed by other means. The redex is let go
-// first, so the arguments have the holders they would have after substitution.
+// Rule 9 by compiled code, when the definition compiles. In value context (no pending (T y) frame
+// on top) the machine would evaluate the substituted body to a value before looking at its
+// continuation, so that value may be computed by other means; with (T y) frames on top, the code
+// compiled for pending calls hands back whatever at the top of the body could take them. The
+// redex is let go first, so the arguments have the holders they would have after substitution.
 bool useCompiled(Machine& m, const Resolution& global, const Redex& redex) {
-  if (!m.runsCompiled || (!m.frames.empty() && pendingArgument(m.frames.back()) != nullptr)) return false;
-  const compiled::Code* code = compiled::codeFor(global);
+  if (!m.runsCompiled) return false;
+  bool pending = !m.frames.empty() && pendingArgument(m.frames.back()) != nullptr;
+  const compiled::Code* code = compiled::codeFor(global, pending);
   if (code == nullptr || code->params != redex.count) return false;
   for (int i = 0; i < redex.count; ++i) m.compiled.values.push_back(arg(redex, i));
   m.r = CellRef();

@@ -15,17 +15,20 @@ Definitions::value_type* GlobalTable::entry(std::string_view name) {
 
 void GlobalTable::define(std::string name, cells::CellRef body) {
   map_.insert_or_assign(std::move(name), std::move(body));
+  noteDefinitionWrite();
 }
 
 void GlobalTable::erase(std::string_view name) {
   auto it = map_.find(name);
   if (it == map_.end()) return;
   ++generation_;
+  noteDefinitionWrite();
   map_.erase(it);
 }
 
 void GlobalTable::clear() {
   ++generation_;
+  noteDefinitionWrite();
   map_.clear();
 }
 
@@ -51,6 +54,7 @@ std::string_view familyTitle(Family family) {
 
 void Tables::reset() {
   ++generation_;
+  noteDefinitionWrite();
   globals_.clear();
   recompute_.clear();
   builtins_.clear();

@@ -61,6 +61,12 @@ struct Builtin {
 };
 using BuiltinTable = std::map<std::string, Builtin, std::less<>>;
 
+// Moves on whenever any definition may have changed: every write to the global table (defining,
+// erasing, a pass over it, memoising through a slot) and every change of generation. Code that
+// checked what it depends on at one revision need not check again until the next.
+inline std::uint64_t definitionsRevision = 1;
+inline void noteDefinitionWrite() { ++definitionsRevision; }
+
 // The global table. Adding or replacing a definition keeps every other entry where it is; only
 // erasing moves the generation on.
 class GlobalTable {
@@ -83,6 +89,7 @@ class GlobalTable {
   auto rewriteAll(Pass pass) {
     auto result = pass(map_);
     ++generation_;
+    noteDefinitionWrite();
     return result;
   }
 

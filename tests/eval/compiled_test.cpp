@@ -20,7 +20,7 @@ class CompiledTest : public EvalTest {
   // The code of the named definition, or nullptr when it is refused.
   static const Code* codeOf(const std::string& name) {
     CellRef head(name);
-    return codeFor(resolveHead(head.get()));
+    return codeFor(resolveHead(head.get()), false);
   }
 
   static int fallbacksOf(const Code& code) {
@@ -69,9 +69,11 @@ TEST_F(CompiledTest, WhichDefinitionsCompileAndWhatFallsBack) {
       {",fn\\x\\J x (fn x)", true, 0},                                  // a J list cell
       {",fn\\x\\left x", true, 0},                                      // any builtin
       {",fn\\l\\l 0 (h\\t\\plus h (fn t))", true, 0},                   // matching a list
-      {",fn\\x\\y\\plus (x y) 1", true, 1},                             // a letter applied
+      {",fn\\x\\y\\plus (x y) 1", true, 0},                             // a letter's value applied
+      {",fn\\x\\y\\(x y) 1 2", true, 0},                                // ... as a condition
       {",fn\\x\\plus 1 (y\\plus x y)", true, 1},                        // a lambda built
-      {",fn\\x\\x 1", false, 0},                                        // all of it the machine's
+      {",fn\\x\\plus 1 (5 x)", true, 1},                                // a number applied
+      {",fn\\x\\K x 1 2", false, 0},                                    // all of it the machine's
       {",fn\\plus 1 2", false, 0},                                      // no binders
       {",fn\\n\\(n<2) n 1,K\\a\\b\\b", false, 0},                       // a program's own K
       {",fn\\x\\plus x 1,T\\a\\b\\a", false, 0},                        // a program's own T
@@ -133,6 +135,22 @@ TEST_F(CompiledTest, StopsEffectsAndMemosAreTheMachines) {
                    {"lazy 3", "memo 1", "cycle 1", "nowhere 2"});
 }
 
+// A call whose value is a condition is evaluated with the branches waiting on top: a lazy partial
+// application at the top of its body takes them unevaluated, where in value context its arguments
+// would be evaluated first (here: for ever).
+TEST_F(CompiledTest, ConditionsOnCallsAreEvaluatedWithTheBranchesWaiting) {
+  expectSameValues(",loop\\x\\loop x,"
+                   "lz\\x\\J (loop x) 1,"
+                   "viaCall\\x\\(lz x) 5 (a\\b\\b),"
+                   "viaLambda\\f\\(f 1) 5 (a\\b\\b),"
+                   "ev\\n\\(n=0) (J 1 2) ((ev (n-1)) H K),"
+                   "od\\n\\(n=0) K ((od (n-1)) H K),"
+                   "isK\\x\\(same x 0) K H,"
+                   "count\\l\\n\\l n (h\\t\\(isK h) (count t (n+1)) (count t n))",
+                   {"viaCall 1", "viaLambda (x\\J (loop x) 1)", "viaLambda (x\\less x 2)", "ev 0", "ev 1",
+                    "ev 5", "od 7", "od 30", "count (J 0 (J 1 (J 0 K))) 0"});
+}
+
 TEST_F(CompiledTest, ACallerOfARedefinedCalleeCallsTheNewDefinition) {
   load(",fn\\x\\gn x,gn\\y\\plus y 1");
   EXPECT_EQ(eval("fn 1"), "2");
@@ -146,10 +164,12 @@ TEST_F(CompiledTest, DeepRecursionAndLongFallbackLoopsOnASmallStack) {
   load(",count\\n\\(n<1) 0 (1+count(n-1)),"
        "spin\\n\\f\\(n<1) 0 (f (spin (n-1) f)),"
        "range\\a\\b\\(a<b) (J a (range (a+1) b)) K,"
-       "sum\\l\\s\\l s (h\\t\\sum t (s+h))");
+       "sum\\l\\s\\l s (h\\t\\sum t (s+h)),"
+       "ev\\n\\(n=0) (J 1 2) ((ev (n-1)) H K)");
+  std::string deepConditions = evalWith(false, "ev 100000");
   int status = support::runOnSmallStack([&] {
     bool ok = eval("count 100000") == "100000" && eval("spin 100000 (x\\x)") == "0" &&
-              eval("sum (range 0 100000) 0") == "4999950000";
+              eval("sum (range 0 100000) 0") == "4999950000" && eval("ev 100000") == deepConditions;
     return ok ? 0 : 1;
   });
   EXPECT_EQ(status, 0);
