@@ -137,17 +137,17 @@ TEST_F(CompiledTest, StopsEffectsAndMemosAreTheMachines) {
 
 // A call whose value is a condition is evaluated with the branches waiting on top: a lazy partial
 // application at the top of its body takes them unevaluated, where in value context its arguments
-// would be evaluated first (here: for ever).
+// would be evaluated first (here: a cycle, which would end the evaluation).
 TEST_F(CompiledTest, ConditionsOnCallsAreEvaluatedWithTheBranchesWaiting) {
   expectSameValues(",loop\\x\\loop x,"
-                   "lz\\x\\J (loop x) 1,"
-                   "viaCall\\x\\(lz x) 5 (a\\b\\b),"
-                   "viaLambda\\f\\(f 1) 5 (a\\b\\b),"
+                   "lz\\x\\J (plus x cyc) 1,cyc\\plus 1 cyc,"
+                   "viacall\\x\\(lz x) 5 H,"
+                   "vialambda\\f\\(f 1) 5 H,"
                    "ev\\n\\(n=0) (J 1 2) ((ev (n-1)) H K),"
                    "od\\n\\(n=0) K ((od (n-1)) H K),"
                    "isK\\x\\(same x 0) K H,"
                    "count\\l\\n\\l n (h\\t\\(isK h) (count t (n+1)) (count t n))",
-                   {"viaCall 1", "viaLambda (x\\J (loop x) 1)", "viaLambda (x\\less x 2)", "ev 0", "ev 1",
+                   {"viacall 1", "vialambda (x\\J (plus x cyc) 1)", "vialambda (x\\less x 2)", "ev 0", "ev 1",
                     "ev 5", "od 7", "od 30", "count (J 0 (J 1 (J 0 K))) 0"});
 }
 
