@@ -27,10 +27,11 @@ enum class Op : std::uint8_t {
   Branch,    // pop a value: K goes on, H jumps to `target`, anything else is fallbacks[a] applied
   Test,      // Builtin then Branch (fallbacks[c]), without the K or H Atom when the builtin can tell
   Match,     // pop a list: (J h t) pushes h and t, K jumps to `target`, else fallbacks[a] applied
-  Call,      // pop `count` values and enter callees[a] with them
+  Call,      // pop `count` values and enter callees[a] with them; c: 1 when nothing after it reads
+             // the environment, which is then dropped first (a deep recursion keeps less)
   TailCall,  // the same, reusing the frame
   Apply,     // pop a function value and `count` values below it: a lambda taking exactly that many
-             // enters its code (sites[a]); b: 1 in tail position
+             // enters its code (sites[a]); b: 1 in tail position; c as for Call
   Global,    // push the value of the parameterless definition callees[a] once it has one, else
              // hand its name to the machine (which evaluates and memoises it)
   Fallback,  // fallbacks[a], built from the environment, evaluated by the machine

@@ -176,7 +176,9 @@ class Compiler {
     if (!depend('T')) return false;
     if (!emit(body, true, 0, 0)) return false;
     // Code that only hands the body to the machine gains nothing over substitution.
-    return !(code_.instrs.size() == 1 && code_.instrs[0].op == Op::Fallback);
+    if (code_.instrs.size() == 1 && code_.instrs[0].op == Op::Fallback) return false;
+    markTrims();
+    return true;
   }
 
  private:
@@ -185,6 +187,37 @@ class Compiler {
   std::array<int, 26> slotOf_{};  // the slot each letter names at this point, or -1
 
   void push(Instr instr) { code_.instrs.push_back(instr); }
+
+  bool readsEnvironment(const Instr& in) const {
+    switch (in.op) {
+      case Op::Load:
+      case Op::Move:
+      case Op::Store:
+        return true;
+      case Op::Fallback:
+      case Op::Branch:
+      case Op::Match:
+        return !code_.fallbacks[in.a].visible.empty();
+      case Op::Test:
+        return !code_.fallbacks[in.c].visible.empty();
+      default:
+        return false;
+    }
+  }
+
+  // Calls placed after every instruction that reads the environment drop it before they enter
+  // their callee: code only jumps forward, so nothing on any path after them reads it.
+  void markTrims() {
+    std::size_t after = 0;
+    for (std::size_t i = 0; i < code_.instrs.size(); ++i) {
+      if (readsEnvironment(code_.instrs[i])) after = i + 1;
+    }
+    for (std::size_t i = after; i < code_.instrs.size(); ++i) {
+      Instr& in = code_.instrs[i];
+      bool tail = in.op == Op::TailCall || (in.op == Op::Apply && in.b == 1);
+      if ((in.op == Op::Call || in.op == Op::Apply) && !tail) in.c = 1;
+    }
+  }
   std::uint32_t here() const { return static_cast<std::uint32_t>(code_.instrs.size()); }
 
   std::uint16_t constant(Cell* c) {

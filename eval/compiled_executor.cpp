@@ -63,7 +63,7 @@ class Executor {
   // Pushes a frame for `code` over the top `code.params` values.
   void push(const Code& code, bool entry, bool pending) {
     auto base = static_cast<std::uint32_t>(values_.size() - static_cast<std::size_t>(code.params));
-    frames_.push_back({&code, base, 0, entry ? 1U : 0U, pending ? 1U : 0U});
+    frames_.push_back({&code, base, 0, entry ? 1U : 0U, pending ? 1U : 0U, 0U});
     values_.resize(base + static_cast<std::size_t>(code.slots));
   }
 
@@ -134,9 +134,21 @@ class Executor {
     return handOff(std::move(term), tail ? Waits::Tail : Waits::Resume, resume, out);
   }
 
+  // Drops the innermost frame's environment: its temporaries move down over it.
+  void trim() {
+    Frame& frame = frames_.back();
+    if (frame.trimmed) return;
+    std::size_t from = frame.base + static_cast<std::size_t>(frame.code->slots);
+    std::size_t to = frame.base;
+    for (std::size_t i = from; i < values_.size(); ++i) values_[to++] = std::move(values_[i]);
+    values_.resize(to);
+    frame.trimmed = 1;
+  }
+
   // Enters `target` with the top `count` values: a new frame, or this one reused in tail position.
-  void enterCode(const Code& target, std::size_t count, bool tail, bool pending) {
+  void enterCode(const Code& target, std::size_t count, bool tail, bool pending, bool trims) {
     if (!tail) {
+      if (trims) trim();
       push(target, false, pending);
       return;
     }
@@ -147,6 +159,7 @@ class Executor {
     for (std::size_t i = count; i < static_cast<std::size_t>(target.slots); ++i) values_[frame.base + i] = CellRef();
     frame.code = &target;
     frame.pc = 0;
+    frame.trimmed = 0;
   }
 
   bool apply(const Code& code, const Instr& in, Outcome& out);
@@ -185,7 +198,7 @@ bool Executor::call(const Code& code, const Instr& in, Outcome& out) {
     return handOff(std::move(term), tail ? Waits::Tail : callee.pending ? Waits::Branch : Waits::Resume,
                    frames_.back().pc, out);
   }
-  enterCode(*target, in.count, tail, callee.pending);
+  enterCode(*target, in.count, tail, callee.pending, in.c == 1);
   return false;
 }
 
@@ -212,7 +225,7 @@ bool Executor::apply(const Code& code, const Instr& in, Outcome& out) {
     return handOff(std::move(term), tail ? Waits::Tail : site.pending ? Waits::Branch : Waits::Resume,
                    frames_.back().pc, out);
   }
-  enterCode(*target, in.count, tail, site.pending);
+  enterCode(*target, in.count, tail, site.pending, in.c == 1);
   return false;
 }
 

@@ -17,9 +17,10 @@ namespace vorn::eval::compiled {
 struct Frame {
   const Code* code;
   std::uint32_t base;         // where the environment starts on the value stack
-  std::uint32_t pc : 30;
+  std::uint32_t pc : 29;
   std::uint32_t entry : 1;    // entered by the machine: its value goes back to the machine
   std::uint32_t pending : 1;  // its value is the condition of the Branch its caller goes on at
+  std::uint32_t trimmed : 1;  // its environment is gone: nothing after reads it
 };
 
 // The compiled frames and values of one machine: each run of frames from an entry frame up is
