@@ -30,6 +30,10 @@ using Codes = std::unordered_map<Cell*, std::unique_ptr<Code>>;
 struct Cache {
   std::uint64_t generation = 0;
   Codes codes[2];
+  // Lambda values compiled in this generation. Each code holds its lambda, and with it whatever
+  // the lambda's body holds, for as long as the generation lasts; a program that makes fresh
+  // lambdas without end must not keep them all, so past a bound the machine applies new ones.
+  std::size_t lambdas = 0;
   // Codes of earlier generations. Compiled frames may still be running one of them when a
   // run-time load changes the generation (from the machine the code handed a term to), so they
   // are kept; they are no longer current, so no new call enters them.
@@ -45,6 +49,7 @@ Cache& cache() {
       codes.clear();
     }
     c->generation = generation;
+    c->lambdas = 0;
   }
   return *c;
 }
@@ -582,12 +587,15 @@ std::unique_ptr<Code> compileCell(Cell* d, bool pending, std::uint64_t generatio
   return code;
 }
 
-const Code* codeForCell(Cell* d, bool pending) {
+constexpr std::size_t kMaxLambdas = 1024;
+
+const Code* codeForCell(Cell* d, bool pending, bool lambda) {
   Cache& c = cache();
   Codes& codes = c.codes[pending ? 1 : 0];
   auto found = codes.find(d);
   if (found == codes.end()) {
     if (binderKind(d) != BinderKind::Lambda) return nullptr;
+    if (lambda && c.lambdas++ >= kMaxLambdas) return nullptr;
     found = codes.emplace(d, compileCell(d, pending, c.generation)).first;
   }
   const Code* code = found->second.get();
@@ -596,13 +604,15 @@ const Code* codeForCell(Cell* d, bool pending) {
 
 }  // namespace
 
-const Code* codeForSlot(CellRef* slot, bool pending) { return codeForCell(slot->get(), pending); }
+void releaseRetiredCodes() { cache().retired.clear(); }
+
+const Code* codeForSlot(CellRef* slot, bool pending) { return codeForCell(slot->get(), pending, false); }
 
 const Code* codeFor(const Resolution& global, bool pending) { return codeForSlot(global.definition, pending); }
 
 const Code* codeForLambda(Cell* lambda, int count, bool pending) {
   if (binderKind(lambda) != BinderKind::Lambda) return nullptr;
-  const Code* code = codeForCell(lambda, pending);
+  const Code* code = codeForCell(lambda, pending, true);
   return code != nullptr && code->params == count ? code : nullptr;
 }
 

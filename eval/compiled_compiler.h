@@ -19,6 +19,9 @@ const Code* codeFor(const Resolution& global, bool pending);
 // The same for a global slot (a callee found when it is first called).
 const Code* codeForSlot(CellRef* slot, bool pending);
 
+// Frees the codes of earlier generations: only when no compiled frame can be running one.
+void releaseRetiredCodes();
+
 // The code of a lambda value taking exactly `count` arguments, or nullptr.
 const Code* codeForLambda(Cell* lambda, int count, bool pending);
 

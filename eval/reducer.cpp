@@ -502,6 +502,7 @@ CellRef evaluateInPlace(CellRef term) { return makePair(CellRef::borrow(barrier(
 
 CellRef evaluate(CellRef term) {
   resetCombinators();
+  compiled::releaseRetiredCodes();  // no evaluation is under way, so no compiled frame either
   return runMachine(makePair(combinators().I, std::move(term)));
 }
 
