@@ -30,8 +30,11 @@ enum class Op : std::uint8_t {
   Call,      // pop `count` values and enter callees[a] with them; c: 1 when nothing after it reads
              // the environment, which is then dropped first (a deep recursion keeps less)
   TailCall,  // the same, reusing the frame
-  Apply,     // pop a function value and `count` values below it: a lambda taking exactly that many
-             // enters its code (sites[a]); b: 1 in tail position; c as for Call
+  Check,     // the function value on top takes `count` arguments evaluated first (a strict head
+             // taking at least that many), or else fallbacks[a] applies it to its arguments' terms
+  Apply,     // the function value under the top `count` values applied to them: a lambda or a
+             // definition's name taking exactly that many enters its code (sites[a]); b: 1 in
+             // tail position; c as for Call
   Global,    // push the value of the parameterless definition callees[a] once it has one, else
              // hand its name to the machine (which evaluates and memoises it)
   Fallback,  // fallbacks[a], built from the environment, evaluated by the machine
@@ -80,13 +83,15 @@ struct Callee {
   mutable std::uint64_t checked = 0;  // the revision at which `code` was found current
 };
 
-// Where a letter's value is applied: the lambda last applied there and its code, compiled when the
-// same lambda comes twice running (a lambda made afresh at every call is left to the machine).
+// Where a letter's value is applied: the function last applied there and its code (a definition's
+// by its name; a lambda's compiled when the same lambda comes twice running, so that a lambda made
+// afresh at every call is left to the machine).
 struct Site {
   bool pending = false;
   mutable CellRef lambda;
   mutable const struct Code* code = nullptr;
   mutable int uses = 0;
+  mutable std::uint64_t checked = 0;  // the revision at which `code` was decided
 };
 
 struct Code {

@@ -202,6 +202,7 @@ class Compiler {
       case Op::Fallback:
       case Op::Branch:
       case Op::Match:
+      case Op::Check:
         return !code_.fallbacks[in.a].visible.empty();
       case Op::Test:
         return !code_.fallbacks[in.c].visible.empty();
@@ -499,30 +500,40 @@ class Compiler {
     return ok;
   }
 
-  // A letter's value applied to arguments: a lambda taking exactly that many runs its code, and
-  // anything else is the machine's. With three arguments or more, the last two are taken for the
-  // branches of a conditional on the value of the rest; when the value is no lambda taking that
-  // many, the machine gets the whole application, so nothing is lost if they were not.
+  // A letter's value applied to arguments. The value is looked at first: when its head is lazy,
+  // or it takes fewer arguments than it is given, the machine gets the whole application with the
+  // arguments unevaluated (it would not evaluate them all first). Otherwise the arguments are
+  // evaluated in order, and a lambda or a definition's name taking exactly that many runs its
+  // code. With three arguments or more, the last two are taken for the branches of a conditional
+  // on the value of the rest; when the value takes other than that many, the machine gets the
+  // whole conditional, so nothing is lost if they were not.
   bool emitApply(const Spine& spine, bool tail, std::uint32_t live, int depth) {
     Cell* head = spine.head;
     int count = spine.count;
     bool conditional = count >= 3 && depend('K') && depend('H') && depend('I');
     std::uint32_t branchLetters = 0;
+    std::uint32_t argLetters = 0;
+    for (int i = 0; i < spine.count; ++i) argLetters |= variableSet(spine.args[static_cast<std::size_t>(i)]);
     if (conditional) {
       count -= 2;
       branchLetters = variableSet(spine.args[static_cast<std::size_t>(count)]) |
                       variableSet(spine.args[static_cast<std::size_t>(count + 1)]);
     }
-    if (!emitArguments(spine, 0, count, live | branchLetters | variableSet(head), depth)) return false;
-    if (!emitAtom(head, false, live | branchLetters)) return false;
+    if (!emitAtom(head, false, live | argLetters)) return false;
+    std::uint16_t check = fallback(std::vector<Cell*>(spine.args.begin(), spine.args.begin() + spine.count), tail, live);
+    push({Op::Check, static_cast<std::uint8_t>(count), check});
+    if (!emitArguments(spine, 0, count, live | branchLetters, depth)) return false;
     code_.sites.emplace_back();
     code_.sites.back().pending = conditional || (tail && pending_);
     bool tailCall = tail && !conditional;
     push({Op::Apply, static_cast<std::uint8_t>(count), static_cast<std::uint16_t>(code_.sites.size() - 1),
           static_cast<std::uint16_t>(tailCall ? 1 : 0)});
-    if (!conditional) return true;
-    return emitBranches(spine.args[static_cast<std::size_t>(count)], spine.args[static_cast<std::size_t>(count + 1)],
-                        nullptr, tail, live, depth);
+    if (conditional && !emitBranches(spine.args[static_cast<std::size_t>(count)],
+                                     spine.args[static_cast<std::size_t>(count + 1)], nullptr, tail, live, depth)) {
+      return false;
+    }
+    code_.fallbacks[check].resume = here();
+    return true;
   }
 
   // A letter applied to arguments. `list nil (h\t\body)` matches a J list: the Prelude's J and V

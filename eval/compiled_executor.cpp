@@ -9,6 +9,7 @@
 #include "eval/analysis.h"
 #include "eval/compiled_compiler.h"
 #include "eval/reducer.h"
+#include "eval/resolution.h"
 #include "support/assert.h"
 #include "support/config.h"
 #include "support/interrupt.h"
@@ -163,6 +164,7 @@ class Executor {
   }
 
   bool apply(const Code& code, const Instr& in, Outcome& out);
+  const Code* codeAt(const Site& site, Cell* function, int count);
 
   bool call(const Code& code, const Instr& in, Outcome& out);
 
@@ -202,23 +204,46 @@ bool Executor::call(const Code& code, const Instr& in, Outcome& out) {
   return false;
 }
 
-// A letter's value applied to the `count` values below it.
-bool Executor::apply(const Code& code, const Instr& in, Outcome& out) {
-  support::pollInterrupt();
-  VORN_SPEND_STEP();
-  const Site& site = code.sites[in.a];
-  Cell* function = values_.back().get();
-  const Code* target = nullptr;
+// The code a function value runs when applied to `count` arguments: a lambda's (compiled when
+// the same lambda comes to the site twice running) or a definition's by its name; nullptr for the
+// machine.
+const Code* Executor::codeAt(const Site& site, Cell* function, int count) {
   if (site.lambda.get() != function) {
     site.lambda = CellRef::borrow(function);
     site.code = nullptr;
     site.uses = 0;
-  } else if (site.code != nullptr && isCurrent(*site.code)) {
-    target = site.code;
+    site.checked = 0;
   }
-  if (target == nullptr && ++site.uses == 2) target = site.code = codeForLambda(function, in.count, site.pending);
-  CellRef f = std::move(values_.back());
-  values_.pop_back();
+  if (site.checked == program::definitionsRevision) return site.code;
+  const Code* code = nullptr;
+  bool decided = true;
+  if (cells::isAtomCell(function)) {
+    if (isNameAtom(function)) {
+      Resolution resolution = resolveHead(function);
+      if (resolution.builtin == nullptr && resolution.definition != nullptr) {
+        code = codeForSlot(resolution.definition, site.pending);
+        if (code != nullptr && code->params != count) code = nullptr;
+      }
+    }
+  } else if (++site.uses >= 2) {
+    code = codeForLambda(function, count, site.pending);
+  } else {
+    decided = false;
+  }
+  site.code = code;
+  if (decided) site.checked = program::definitionsRevision;
+  return code;
+}
+
+// A letter's value applied to the `count` values above it.
+bool Executor::apply(const Code& code, const Instr& in, Outcome& out) {
+  support::pollInterrupt();
+  VORN_SPEND_STEP();
+  const Site& site = code.sites[in.a];
+  std::size_t at = values_.size() - in.count - 1;
+  const Code* target = codeAt(site, values_[at].get(), in.count);
+  CellRef f = std::move(values_[at]);
+  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(at));
   bool tail = in.b == 1;
   if (target == nullptr) {
     CellRef term = applyTop(values_, std::move(f), in.count);
@@ -319,6 +344,16 @@ Outcome Executor::run() {
       case Op::TailCall:
         if (call(code, in, out)) return out;
         break;
+      case Op::Check: {
+        Cell* function = values_.back().get();
+        if (!hasLazyHead(function) && arity(function) >= in.count) break;
+        CellRef f = std::move(values_.back());
+        values_.pop_back();
+        const Fallback& fb = code.fallbacks[in.a];
+        CellRef term = build(fb, frame, values_, std::move(f));
+        if (handOff(std::move(term), fb.tail, fb.resume, out)) return out;
+        break;
+      }
       case Op::Apply:
         if (apply(code, in, out)) return out;
         break;

@@ -151,6 +151,20 @@ TEST_F(CompiledTest, ConditionsOnCallsAreEvaluatedWithTheBranchesWaiting) {
                     "ev 5", "od 7", "od 30", "count (J 0 (J 1 (J 0 K))) 0"});
 }
 
+// A letter's value decides whether its arguments are evaluated first: a lazy head takes them as
+// they stand, and a value taking fewer arguments than it is given is rewritten before the rest.
+TEST_F(CompiledTest, ALettersValueAppliedEvaluatesItsArgumentsAsTheMachineDoes) {
+  expectSameValues(",cyc\\plus 1 cyc,"
+                   "give\\g\\g 1 (plus 2 cyc),"
+                   "twice\\f\\x\\f (f x),"
+                   "inc\\n\\n+1,"
+                   "pick\\b\\x\\(b x) (plus x 1) (plus x cyc),"
+                   "more\\f\\f 1 2 3",
+                   {"give K", "give H", "give (x\\y\\x)", "give 0", "give 5", "twice inc 1",
+                    "twice (x\\x*2) 3", "twice (J 1) 2", "pick (x\\same x 4) 4", "pick same 4",
+                    "pick K 4", "more (a\\b\\c\\plus a c)", "more K", "more (a\\b\\a)", "more plus"});
+}
+
 TEST_F(CompiledTest, ACallerOfARedefinedCalleeCallsTheNewDefinition) {
   load(",fn\\x\\gn x,gn\\y\\plus y 1");
   EXPECT_EQ(eval("fn 1"), "2");
