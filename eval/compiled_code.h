@@ -30,6 +30,8 @@ enum class Op : std::uint8_t {
   Call,      // pop `count` values and enter callees[a] with them; c: 1 when nothing after it reads
              // the environment, which is then dropped first (a deep recursion keeps less)
   TailCall,  // the same, reusing the frame
+  Choose,    // the value on top applied to two terms: K goes on, H jumps to `target` (the value
+             // popped); a strict value taking two or more goes to c with it; else fallbacks[a]
   Check,     // the function value on top takes `count` arguments evaluated first (a strict head
              // taking at least that many), or else fallbacks[a] applies it to its arguments' terms
   Apply,     // the function value under the top `count` values applied to them: a lambda or a

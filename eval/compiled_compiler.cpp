@@ -22,6 +22,7 @@ namespace {
 constexpr int kMaxDepth = 200;
 constexpr int kMaxArguments = 12;
 constexpr int kMaxSlots = 250;
+constexpr std::size_t kMaxInstructions = 65000;
 
 // Codes by the Cell compiled (a definition or a lambda value, held by the code), one table for
 // value context and one for pending calls; a null entry is a refused Cell.
@@ -182,6 +183,7 @@ class Compiler {
     if (!emit(body, true, 0, 0)) return false;
     // Code that only hands the body to the machine gains nothing over substitution.
     if (code_.instrs.size() == 1 && code_.instrs[0].op == Op::Fallback) return false;
+    if (code_.instrs.size() > kMaxInstructions) return false;  // Choose holds a label in 16 bits
     markTrims();
     return true;
   }
@@ -203,6 +205,7 @@ class Compiler {
       case Op::Branch:
       case Op::Match:
       case Op::Check:
+      case Op::Choose:
         return !code_.fallbacks[in.a].visible.empty();
       case Op::Test:
         return !code_.fallbacks[in.c].visible.empty();
@@ -536,13 +539,48 @@ class Compiler {
     return true;
   }
 
+  // A letter's value applied to two arguments: K or H picks one of them unevaluated (the letter is
+  // a truth value), a lazy head or a value taking fewer arguments gets the application whole, and
+  // anything else is applied to both, evaluated in order.
+  bool emitChoice(const Spine& spine, bool tail, std::uint32_t live, int depth) {
+    Cell* x = spine.args[0];
+    Cell* y = spine.args[1];
+    std::uint32_t argLetters = variableSet(x) | variableSet(y);
+    if (!depend('K') || !depend('H') || !depend('I')) return emitApply(spine, tail, live, depth);
+    if (!emitAtom(spine.head, false, live | argLetters)) return false;
+    std::uint16_t whole = fallback({x, y}, tail, live);
+    std::uint32_t choose = here();
+    push({Op::Choose, 2, whole});
+    std::vector<std::uint32_t> ends;
+    auto branch = [&](Cell* term) {
+      if (!emit(term, tail, live, depth + 1)) return false;
+      if (!tail) {
+        ends.push_back(here());
+        push({Op::Jump});
+      }
+      return true;
+    };
+    if (!branch(x)) return false;
+    code_.instrs[choose].target = here();
+    if (!branch(y)) return false;
+    code_.instrs[choose].c = static_cast<std::uint16_t>(here());
+    if (!emitArguments(spine, 0, 2, live, depth)) return false;
+    code_.sites.emplace_back();
+    code_.sites.back().pending = tail && pending_;
+    push({Op::Apply, 2, static_cast<std::uint16_t>(code_.sites.size() - 1), static_cast<std::uint16_t>(tail ? 1 : 0)});
+    for (std::uint32_t jump : ends) code_.instrs[jump].target = here();
+    code_.fallbacks[whole].resume = here();
+    return true;
+  }
+
   // A letter applied to arguments. `list nil (h\t\body)` matches a J list: the Prelude's J and V
   // make (J h t) apply the lambda to h and t, and the Prelude's K makes the empty list K pick nil.
   bool emitLetterHead(Cell* e, const Spine& spine, bool tail, std::uint32_t live, int depth) {
-    if (spine.count != 2 || binderKind(spine.args[1]) != BinderKind::Lambda ||
-        binderKind(rightOf(spine.args[1])) != BinderKind::Lambda) {
-      return emitApply(spine, tail, live, depth);
+    if (spine.count == 2 && (binderKind(spine.args[1]) != BinderKind::Lambda ||
+                             binderKind(rightOf(spine.args[1])) != BinderKind::Lambda)) {
+      return emitChoice(spine, tail, live, depth);
     }
+    if (spine.count != 2) return emitApply(spine, tail, live, depth);
     Cell* nil = spine.args[0];
     Cell* lambda = spine.args[1];
     Cell* first = rightOf(leftOf(lambda));

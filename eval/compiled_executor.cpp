@@ -344,6 +344,28 @@ Outcome Executor::run() {
       case Op::TailCall:
         if (call(code, in, out)) return out;
         break;
+      case Op::Choose: {
+        Cell* function = values_.back().get();
+        if (cells::isOneByteAtom(function, 'K')) {
+          values_.pop_back();
+          break;
+        }
+        if (cells::isOneByteAtom(function, 'H')) {
+          values_.pop_back();
+          frame.pc = in.target;
+          break;
+        }
+        if (!hasLazyHead(function) && arity(function) >= in.count) {
+          frame.pc = in.c;
+          break;
+        }
+        CellRef f = std::move(values_.back());
+        values_.pop_back();
+        const Fallback& fb = code.fallbacks[in.a];
+        CellRef term = build(fb, frame, values_, std::move(f));
+        if (handOff(std::move(term), fb.tail, fb.resume, out)) return out;
+        break;
+      }
       case Op::Check: {
         Cell* function = values_.back().get();
         if (!hasLazyHead(function) && arity(function) >= in.count) break;
