@@ -222,6 +222,7 @@ class Typed:
         self.current = None  # the Function whose body is being drawn
         self.allow_memo = True
         self.calls = 0
+        self.loads = 0
 
     def has(self, feature):
         return feature in self.features
@@ -514,6 +515,19 @@ class Typed:
         c = self.letter(scope)
         return "(%s{%s}%s)" % (c, call, self.expr(kind, scope.bind(c, fn.result), depth))
 
+    def loaded(self):
+        """load of a text whose entry calls one of the program's functions and a definition it
+        brings along (a second load of the same name gives Z)."""
+        rng = self.rng
+        fns = [f for f in self.callable_functions(INT) if f.index >= 0 and all(k == INT for k in f.params)]
+        if not fns:
+            return None
+        fn = rng.choice(fns)
+        self.loads += 1
+        name = "ld" + "abcdefghij"[self.loads % 10]
+        args = ",".join([str(rng.randint(1, 3))] + [str(rng.randint(0, 9)) for _ in fn.params])
+        return "(load [%s(%s(%s)),%s\\x\\x*%d])" % (name, fn.name, args, name, rng.randint(2, 5))
+
     def memo_use(self, kind):
         """A parameterless name, used twice where it can be, so that a memoised value is met again."""
         names = [n for n, k in self.memos.items() if k == kind]
@@ -583,6 +597,8 @@ class Typed:
                     opts.append((1.5, lambda name=name: self.helper(name, scope, depth)))
             if has("lazy"):
                 opts.append((4, lambda: self.lazy_int(scope, depth)))
+            if has("load"):
+                opts.append((1, lambda: self.loaded()))
             if has("effects"):
                 opts.append((4, lambda: self.effect_int(scope, depth)))
             if has("texts"):
@@ -669,6 +685,17 @@ class Typed:
                     (1, lambda: "(S %s %s)" % (e(FN2), e(FN))),
                     (1, lambda: "(C %s %s)" % (e(FN2), e(INT))),
                 ]
+            if has("lazy"):
+                # Lazy partial applications: their arguments are evaluated when they are returned
+                # as values, and taken as they stand when the caller applies them at once.
+                opts += [
+                    (1, lambda: "(H %s)" % e(self.any_kind())),
+                    (1, lambda: "(I %s)" % e(FN)),
+                    (1, lambda: "(S K %s)" % e(self.any_kind())),
+                    (1, lambda: "(B (K %s) %s)" % (e(INT), e(FN))),
+                ]
+                if has("effects"):
+                    opts.append((2, lambda: "(K %s)" % self.effect_int(scope, depth)))
         elif kind == FN2:
             if has("lambdas"):
                 opts += [
@@ -692,17 +719,19 @@ class Typed:
 COMMON = {"calls", "bind"}
 SHAPES = {
     "arith": (10, None),
+    "deep": (2, None),
     "lists": (14, COMMON | {"lists", "lambdas"}),
     "lambdas": (14, COMMON | {"lambdas", "lists", "lazy"}),
     "bindings": (7, COMMON | {"lambdas", "lists"}),
-    "memo": (10, COMMON | {"memo", "effects", "lambdas", "lists"}),
+    "memo": (10, COMMON | {"memo", "effects", "lambdas", "lists", "load"}),
     "trees": (10, COMMON | {"trees", "lists", "lambdas", "texts"}),
     "texts": (10, COMMON | {"texts", "effects"}),
     "effects": (10, COMMON | {"effects", "lists", "lambdas", "memo"}),
     "odd": (10, COMMON | {"lazy", "data", "lambdas", "spin", "lists"}),
     "redefine": (6, COMMON | {"lazy", "lambdas", "lists", "effects", "data", "texts"}),
     "missing": (4, COMMON | {"missing", "lists", "effects", "lambdas"}),
-    "mixed": (12, COMMON | {"lists", "lambdas", "memo", "trees", "texts", "effects", "lazy", "data", "spin"}),
+    "mixed": (12, COMMON | {"lists", "lambdas", "memo", "trees", "texts", "effects", "lazy", "data", "spin",
+                            "load"}),
 }
 
 
@@ -823,11 +852,59 @@ def typed_program(rng, shape):
     return ",\n".join(lines) + "\n"
 
 
+def deep_program(rng):
+    """Long loops and deep recursion: lists of many thousands of elements built, mapped, filtered
+    and summed without tail calls, a text grown by hundreds of thousands of joins and a large blob
+    changed by cork in a loop. Code that recursed natively would run out of stack, and a join or
+    cork that copied where the machine works in place would take far longer than the timeout."""
+    n = rng.choice([20000, 100000, 300000])
+    lines = ["main"]
+    r = rng.randint(0, 4)
+    if r == 0:
+        build = rng.choice(["(bd %d K)" % n, "(bu %d)" % n])
+        steps = build
+        for _ in range(rng.randint(0, 3)):
+            steps = rng.choice(["(lm (x\\x*3+1) %s)", "(lf (x\\cent x 3=1) %s)", "(lr %s K)",
+                                "(lm (mult 2) %s)"]) % steps
+        result = "(cent (%s %s) 251)" % (rng.choice(["sm", "ln", "sa 0"]), steps)
+        if rng.random() < 0.3:
+            result = "(z{%s}(lisp (lt 5 z)))" % steps
+    elif r == 1:
+        piece = rng.choice(["[ab]", "[x]", "(rows (plus 97 (cent n 26)))", "n"])
+        result = "(cent (rank (tj %d [] )) 251)" % n if False else "(cent (rank (tj %d [])) 251)" % n
+        lines.append("tj\\n\\t\\(n<1) t (tj (n-1) (t+%s))" % piece)
+    elif r == 2:
+        result = "(z{bg 17 (init [abcdefgh])}(look %d (ck %d z 0)))" % (rng.randint(0, 1000), n // 3)
+        lines.append("bg\\n\\b\\(n<1) b (bg (n-1) (b+b))")
+        lines.append("ck\\n\\b\\i\\(n<1) b (ck (n-1) (cork (cent i 1000) (rows (plus 97 (cent i 26))) b) (i+7))")
+    elif r == 3:
+        result = "(cent (cnt %d) 251)" % (n * 3)
+        lines.append("cnt\\n\\(n<1) 0 (1+cnt(n-1))")
+    else:
+        result = "(cent (sm (lz %d)) 251)" % n
+        lines.append("lz\\n\\(n<1) K (J n (lz (n-1)))")
+    lines.insert(1, "main\\z\\" + result)
+    lines += [
+        "bd\\n\\a\\(n<1) a (bd (n-1) (J n a))",
+        "bu\\n\\(n<1) K (J n (bu (n-1)))",
+        "sm\\l\\l 0 (h\\t\\plus h (sm t))",
+        "sa\\a\\l\\l a (h\\t\\sa (a+h) t)",
+        "ln\\l\\l 0 (h\\t\\1+ln(t))",
+        "lm\\f\\l\\l K (h\\t\\J (f h) (lm f t))",
+        "lf\\p\\l\\l K (h\\t\\(p h) (J h (lf p t)) (lf p t))",
+        "lr\\l\\r\\l r (h\\t\\lr t (J h r))",
+        "lt\\n\\l\\(n<1) K (l K (h\\t\\J h (lt (n-1) t)))",
+    ]
+    return ",\n".join(lines) + "\n"
+
+
 def make_program(rng, shapes):
     names = [s for s in SHAPES if s in shapes]
     shape = rng.choices(names, weights=[SHAPES[s][0] for s in names])[0]
     if shape == "arith":
         return shape, arith_program(rng)
+    if shape == "deep":
+        return shape, deep_program(rng)
     return shape, typed_program(rng, shape)
 
 
@@ -912,6 +989,7 @@ def shrink(a, b, text, path, budget_seconds=120):
 
 
 def save(folder, stem, text):
+    os.makedirs(folder, exist_ok=True)
     path = os.path.join(folder, stem + ".vn")
     with open(path, "w") as f:
         f.write(text)
