@@ -871,7 +871,7 @@ def deep_program(rng):
             result = "(z{%s}(lisp (lt 5 z)))" % steps
     elif r == 1:
         piece = rng.choice(["[ab]", "[x]", "(rows (plus 97 (cent n 26)))", "n"])
-        result = "(cent (rank (tj %d [] )) 251)" % n if False else "(cent (rank (tj %d [])) 251)" % n
+        result = "(cent (rank (tj %d [])) 251)" % n
         lines.append("tj\\n\\t\\(n<1) t (tj (n-1) (t+%s))" % piece)
     elif r == 2:
         result = "(z{bg 17 (init [abcdefgh])}(look %d (ck %d z 0)))" % (rng.randint(0, 1000), n // 3)
