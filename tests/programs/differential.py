@@ -878,7 +878,7 @@ def deep_program(rng):
         lines.append("bg\\n\\b\\(n<1) b (bg (n-1) (b+b))")
         lines.append("ck\\n\\b\\i\\(n<1) b (ck (n-1) (cork (cent i 1000) (rows (plus 97 (cent i 26))) b) (i+7))")
     elif r == 3:
-        result = "(cent (cnt %d) 251)" % (n * 3)
+        result = "(cent (cnt %d) 251)" % n
         lines.append("cnt\\n\\(n<1) 0 (1+cnt(n-1))")
     else:
         result = "(cent (sm (lz %d)) 251)" % n
