@@ -658,6 +658,8 @@ class Typed:
                     (1, lambda: "(cork %s [%s] %s)" % (rng.choice(["0", "1", "01"]), rng.choice("kw"), e(TEXT))),
                     (1, lambda: "(into %s %s %s)" % (rng.choice(["0", "1"]), rng.choice(["0", "1", "2"]), e(TEXT))),
                     (1, lambda: "(type %s)" % e(self.any_kind())),
+                    # A text applied to a text is no application: the pair is a composite text.
+                    (1.5, lambda: "(%s %s)" % (e(TEXT), e(TEXT))),
                     (0.5, lambda: "((%s+[a]) G %s)" % (e(TEXT), rng.choice(["K", "H"])) if has("data") else None),
                 ]
             if has("texts"):
