@@ -630,6 +630,8 @@ class Typed:
             if has("trees"):
                 opts.append((6, lambda: self.identity_test(scope, depth)))
                 opts.append((1, lambda: "(look %s %s)" % (rng.choice(["0", "1", "2", "01"]), e(INT))))
+                opts.append((0.5, lambda: "(look %s (real [%s]))" % (rng.choice(["0", "52", "63", "01"]),
+                                                                     rng.choice(["1.5", "-0.5", "3"]))))
                 opts.append((1, lambda: "(leaf %s)" % e(TEXT)))
                 opts.append((1, lambda: "(leaf (V (X J) %s))" % rng.choice(["K", "(J K K)"])))
         elif kind == LIST:
@@ -660,6 +662,9 @@ class Typed:
                     (1, lambda: "(type %s)" % e(self.any_kind())),
                     # A text applied to a text is no application: the pair is a composite text.
                     (1.5, lambda: "(%s %s)" % (e(TEXT), e(TEXT))),
+                    # Reals: arithmetic mixing them with numbers, printed through lisp.
+                    (1, lambda: "(lisp (%s (real [%s]) %s))" % (rng.choice(["plus", "mult", "dash", "over"]),
+                                                                rng.choice(["1.5", "0.25", "-2", "1e3"]), e(INT))),
                     (0.5, lambda: "((%s+[a]) G %s)" % (e(TEXT), rng.choice(["K", "H"])) if has("data") else None),
                 ]
             if has("texts"):
