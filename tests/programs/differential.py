@@ -2,6 +2,7 @@
 """Runs random programs on two vorn binaries and compares exit status, stdout and stderr.
 
   differential.py VORN_A VORN_B [COUNT] [SEED] [--minutes M] [--shapes a,b] [--keep-going]
+                  [--save FOLDER] [--show]
 
 Meant for a machine-only build against a build with compiled definitions. Every program is drawn
 from one of several shapes (see SHAPES below): arithmetic and calls, J lists and the recursive
@@ -9,8 +10,9 @@ functions over them, lambdas passed, returned and applied later, bindings, param
 definitions (memoised, recomputed, cyclic), tree identity and shape (raws, tern, lisp, left,
 rght, leaf, type, rank), texts and blobs (joins in loops, cork, look), output whose order matters,
 lazy letters in odd places and over-saturated calls, data applied as functions, the program's own
-K, H, I, J, V or T, and missing-name markers and Z. Results of every kind are returned, so the
-Range report prints lists, lambdas and partial applications.
+K, H, I, J, V, T, + or *, run-time load, missing-name markers and Z, and (shape deep) long loops
+and deep recursion. Results of every kind are returned, so the Range report prints lists, lambdas
+and partial applications.
 
 Every program terminates: a recursive definition takes a fuel parameter first, stops below one
 and passes fuel-1 on (lambdas keep the fuel they closed over; base cases call nothing), and the
