@@ -332,31 +332,7 @@ CellRef joinOperation(CellRef node, Cell* a, char ka, Cell* b, char kb) {
 // directly and the result computed on 64-bit integers; anything larger or any overflow goes the
 // exact way. The results are the same either way.
 
-bool smallInteger(const Cell* c, std::int64_t& out) {
-  if (!cells::isAtomCell(c)) return false;
-  std::uint64_t n = cells::extentField(c);
-  const char* d = cells::atomData(c);
-  if (n == 0 || n > 19 || d[0] < '0' || d[0] > '9') return false;
-  std::size_t i = 0;
-  bool negative = false;
-  if (d[0] == '0') {
-    if (n == 1) {
-      out = 0;
-      return true;
-    }
-    if (d[1] == '0') return false;  // the other number kind
-    negative = true;
-    i = 1;
-  }
-  if (n - i > 18) return false;
-  std::int64_t v = 0;
-  for (; i < n; ++i) {
-    if (d[i] < '0' || d[i] > '9') return false;
-    v = v * 10 + (d[i] - '0');
-  }
-  out = negative ? -v : v;
-  return true;
-}
+bool smallInteger(const Cell* c, std::int64_t& out) { return cells::smallDecimal(c, out); }
 
 std::int64_t magnitudeOf(std::int64_t v) { return v < 0 ? -v : v; }
 

@@ -27,6 +27,7 @@ Args::Args(const CellRef& node, int arity) {
 // ---- Readers --------------------------------------------------------------------------------
 
 bool readInteger(Cell* value, std::int64_t& out) {
+  if (cells::smallDecimal(value, out)) return true;
   CellRef held = CellRef::borrow(value);
   if (!cells::isInteger(held)) return false;
   out = cells::integerToInt64(held);
@@ -41,6 +42,8 @@ bool readNatural(Cell* value, std::int64_t& out) {
 }
 
 std::int64_t readUncheckedInteger(Cell* value) {
+  std::int64_t small = 0;
+  if (cells::smallDecimal(value, small)) return small;
   CellRef held = CellRef::borrow(value);
   return cells::isInteger(held) ? cells::integerToInt64(held) : 0;
 }

@@ -385,4 +385,30 @@ std::optional<std::string> integerText(const CellRef& value) {
   return bitsText(*bits);
 }
 
+bool smallDecimal(const Cell* c, std::int64_t& out) {
+  if (!isAtomCell(c)) return false;
+  std::uint64_t n = extentField(c);
+  const char* d = atomData(c);
+  if (n == 0 || n > 19 || d[0] < '0' || d[0] > '9') return false;
+  std::size_t i = 0;
+  bool negative = false;
+  if (d[0] == '0') {
+    if (n == 1) {
+      out = 0;
+      return true;
+    }
+    if (d[1] == '0') return false;  // the other number kind
+    negative = true;
+    i = 1;
+  }
+  if (n - i > 18) return false;
+  std::int64_t v = 0;
+  for (; i < n; ++i) {
+    if (d[i] < '0' || d[i] > '9') return false;
+    v = v * 10 + (d[i] - '0');
+  }
+  out = negative ? -v : v;
+  return true;
+}
+
 }  // namespace vorn::cells

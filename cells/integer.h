@@ -50,6 +50,9 @@ std::optional<std::string> integerText(const CellRef& value);
 // True for the integer shapes: the Atoms K, "0", a text starting 1..9, a text starting "0" then a
 // byte other than '0'; and well-formed bit lists of kind 'i'.
 bool isInteger(const CellRef& value);
+// A decimal Atom of at most 18 digits (after the sign digit), read straight into out; false for
+// anything else, which the general readers then handle. Numbers a program handles are mostly these.
+bool smallDecimal(const Cell* c, std::int64_t& out);
 // Asserts isInteger (core assertion).
 void requireInteger(const CellRef& value);
 // isInteger and non-negative.
