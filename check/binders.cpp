@@ -64,16 +64,18 @@ const Cell* walkScopes(const Cell* term, Visitor& visitor) {
 }
 
 // The free names: symbols that no binder in scope binds, counting the binders in scope per name.
+// Each is handed to `use`, once per occurrence.
+template <class Use>
 class FreeNames {
  public:
-  explicit FreeNames(NameSet& out) : out_(out) {}
+  explicit FreeNames(Use use) : use_(use) {}
 
   bool binder(const Cell*, const Cell*) { return true; }
   void atom(const Cell* atom) {
     if (cells::isOneByteAtom(atom, '{') || cells::isOneByteAtom(atom, '\\')) return;
     if (!eval::isNameAtom(atom)) return;
     std::string_view name = cells::atomBytesOf(atom);
-    if (inScope_.count(name) == 0) out_.emplace(name);
+    if (inScope_.empty() || inScope_.count(name) == 0) use_(name);
   }
   void enter(const Cell* variable) { ++inScope_[cells::atomBytesOf(variable)]; }
   void leave(const Cell* variable) {
@@ -82,7 +84,7 @@ class FreeNames {
   }
 
  private:
-  NameSet& out_;
+  Use use_;
   std::unordered_map<std::string_view, int> inScope_;
 };
 
@@ -170,8 +172,15 @@ const Cell* binderOf(const Cell* term) {
 }
 
 void collectFreeNames(const Cell* term, NameSet& out) {
-  FreeNames visitor(out);
+  FreeNames visitor([&out](std::string_view name) { out.emplace(name); });
   walkScopes(term, visitor);
+}
+
+bool usesFreeName(const Cell* term, const std::function<bool(std::string_view)>& test) {
+  bool found = false;
+  FreeNames visitor([&found, &test](std::string_view name) { found = found || test(name); });
+  walkScopes(term, visitor);
+  return found;
 }
 
 void collectBinderNames(const Cell* term, NameSet& out) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -20,6 +21,9 @@ const cells::Cell* binderOf(const cells::Cell* term);
 // Adds the symbols the term uses that no enclosing binder binds: every Atom that passes the
 // analysis name test, except the binder heads "{" and "\".
 void collectFreeNames(const cells::Cell* term, NameSet& out);
+
+// Whether `test` holds for one of the names collectFreeNames would add, without gathering them.
+bool usesFreeName(const cells::Cell* term, const std::function<bool(std::string_view)>& test);
 
 // Adds the texts of every binder in the term.
 void collectBinderNames(const cells::Cell* term, NameSet& out);

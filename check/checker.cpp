@@ -102,23 +102,32 @@ ErrorReport refuseUndefinedReachableNames(Definitions& definitions, const Defini
   return {};
 }
 
+// Whether the definition uses a name that has no definition here or outside.
+bool usesUndefinedName(const Definitions& table, const Definitions* outside, const Cell* definition) {
+  return usesFreeName(definition, [&table, outside](std::string_view name) {
+    return table.find(name) == table.end() && !isDefinedOutside(outside, name);
+  });
+}
+
 // Every definition that needs, directly or through others, a name without a definition is
-// erased; the entry is never among them, since every name it reaches is defined.
+// erased; the entry is never among them, since every name it reaches is defined. The users of
+// each name are gathered only when some definition is broken: in a program whose every name is
+// defined (the usual case) the check is one pass that keeps nothing.
 ErrorReport pruneDefinitionsOfUndefinedNames(Definitions& table, const Definitions* outside) {
-  std::map<std::string, std::vector<std::string>, std::less<>> usedBy;
   std::deque<std::string> broken;
-  NameSet erased;
+  for (const auto& [name, definition] : table) {
+    if (usesUndefinedName(table, outside, definition.get())) broken.push_back(name);
+  }
+  if (broken.empty()) return {};
+  std::map<std::string, std::vector<std::string>, std::less<>> usedBy;
   for (const auto& [name, definition] : table) {
     NameSet used;
     collectFreeNames(definition.get(), used);
     for (const std::string& target : used) {
-      if (table.count(target) != 0) {
-        usedBy[target].push_back(name);
-      } else if (!isDefinedOutside(outside, target) && erased.insert(name).second) {
-        broken.push_back(name);
-      }
+      if (table.count(target) != 0) usedBy[target].push_back(name);
     }
   }
+  NameSet erased(broken.begin(), broken.end());
   while (!broken.empty()) {
     auto users = usedBy.find(broken.front());
     broken.pop_front();
