@@ -108,10 +108,23 @@ struct Step {
   Span extra;  // Wrap's postfix
 };
 
+}  // namespace
+
+struct ParseLists {
+  std::vector<Step> steps;
+  std::vector<CellRef> values;
+};
+
+namespace {
+
 // One parse of one span: the work list of steps, run last-planned-first, and the values made.
 class ParseRun {
  public:
-  explicit ParseRun(const BracketedText& source) : source_(source) {}
+  // The work list and the value stack are the parser's, kept between runs: a program of millions
+  // of small definitions parses each in a run of its own, and would otherwise grow both lists
+  // from nothing every time.
+  ParseRun(const BracketedText& source, ParseLists& lists)
+      : source_(source), steps_(lists.steps), values_(lists.values) {}
 
   // Runs the steps until the one value of the first step is made.
   CellRef run(Step first) {
@@ -155,8 +168,8 @@ class ParseRun {
   CellRef leaf(Span piece) const;
 
   const BracketedText& source_;
-  std::vector<Step> steps_;
-  std::vector<CellRef> values_;
+  std::vector<Step>& steps_;
+  std::vector<CellRef>& values_;
 };
 
 void ParseRun::perform(const Step& step) {
@@ -397,9 +410,17 @@ CellRef ParseRun::leaf(Span piece) const {
 
 }  // namespace
 
-CellRef Parser::expression(Span span) const { return ParseRun(source_).run(Step{Op::Parse, span, {}}); }
+Parser::Parser(std::string text) : source_(std::move(text)), lists_(std::make_unique<ParseLists>()) {}
 
-CellRef Parser::wingList(Span span) const { return ParseRun(source_).run(Step{Op::WingList, span, {}}); }
+Parser::~Parser() = default;
+
+CellRef Parser::expression(Span span) const {
+  return ParseRun(source_, *lists_).run(Step{Op::Parse, span, {}});
+}
+
+CellRef Parser::wingList(Span span) const {
+  return ParseRun(source_, *lists_).run(Step{Op::WingList, span, {}});
+}
 
 CellRef parseExpression(std::string_view text) {
   Parser parser{std::string(text)};
