@@ -27,6 +27,8 @@ bool usesFreeName(const cells::Cell* term, const std::function<bool(std::string_
 
 // Adds the texts of every binder in the term.
 void collectBinderNames(const cells::Cell* term, NameSet& out);
+// Whether every binder in the term is one lowercase letter (so that there is nothing to rename).
+bool bindsOnlyLetters(const cells::Cell* term);
 
 // The term with every binder named `from` and every occurrence such a binder binds written as
 // `to`; occurrences of `from` outside those binders stay. Untouched subtrees are shared.

@@ -148,6 +148,8 @@ bool isLetter(std::string_view name) { return name.size() == 1 && name[0] >= 'a'
 // One definition's local names: long names are logged and renamed to unused letters, in sorted
 // order; more than 26 local names cannot be renamed.
 ErrorReport renameLocalNamesOf(const std::string& name, CellRef& definition) {
+  // At most the 26 letters, and nothing to log or rename: the common case, found without a set.
+  if (bindsOnlyLetters(definition.get())) return {};
   NameSet binders;
   collectBinderNames(definition.get(), binders);
   std::vector<std::string> longNames;
