@@ -133,7 +133,6 @@ void storeDefinitions(std::vector<Definition> definitions) {
   // each. The sort keeps the source order among definitions of one name, so the last still wins.
   struct Key {
     std::uint64_t prefix;  // the first eight bytes, big-endian, zero-padded: orders like the name
-    std::string_view name;
     std::size_t index;
   };
   std::vector<Key> keys;
@@ -144,12 +143,12 @@ void storeDefinitions(std::vector<Definition> definitions) {
     for (std::size_t b = 0; b < 8; ++b) {
       prefix = prefix << 8 | (b < name.size() ? static_cast<unsigned char>(name[b]) : 0u);
     }
-    keys.push_back(Key{prefix, name, k});
+    keys.push_back(Key{prefix, k});
   }
-  std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+  std::sort(keys.begin(), keys.end(), [&definitions](const Key& a, const Key& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    if (int order = a.name.compare(b.name); order != 0) return order < 0;
-    return a.index < b.index;
+    int order = definitions[a.index].name.compare(definitions[b.index].name);
+    return order != 0 ? order < 0 : a.index < b.index;
   });
   program::GlobalTable& table = program::globals();
   program::RecomputeSet& recompute = program::tables().recompute();
