@@ -3,6 +3,7 @@
 #include "check/binders.h"
 
 #include <unordered_map>
+#include <vector>
 
 #include "cells/walk.h"
 #include "front/binder_shapes.h"
@@ -63,27 +64,58 @@ const Cell* walkScopes(const Cell* term, Visitor& visitor) {
   return nullptr;
 }
 
-// The free names: symbols that no binder in scope binds, counting the binders in scope per name.
+// The names of the binders in scope. A term has few binders in scope at a time, and they are
+// searched on a stack, innermost last; past kFew the stack is counted per name in a hash map as
+// well, so that terms a million binders deep are not searched linearly.
+class Scope {
+ public:
+  void enter(std::string_view name) {
+    stack_.push_back(name);
+    if (!counted_.empty()) {
+      ++counted_[name];
+    } else if (stack_.size() > kFew) {
+      for (std::string_view inside : stack_) ++counted_[inside];
+    }
+  }
+  void leave(std::string_view name) {
+    stack_.pop_back();
+    if (counted_.empty()) return;
+    if (--counted_[name] == 0) counted_.erase(name);
+  }
+  bool binds(std::string_view name) const {
+    if (!counted_.empty()) return counted_.count(name) != 0;
+    for (std::string_view inside : stack_) {
+      if (inside == name) return true;
+    }
+    return false;
+  }
+
+ private:
+  static constexpr std::size_t kFew = 32;
+  std::vector<std::string_view> stack_;
+  std::unordered_map<std::string_view, int> counted_;  // filled only while many are in scope
+};
+
+// The free names: symbols that no binder in scope binds. Each is handed to `use`, once per
+// occurrence.
+template <class Use>
 class FreeNames {
  public:
-  explicit FreeNames(NameSet& out) : out_(out) {}
+  explicit FreeNames(Use use) : use_(use) {}
 
   bool binder(const Cell*, const Cell*) { return true; }
   void atom(const Cell* atom) {
     if (cells::isOneByteAtom(atom, '{') || cells::isOneByteAtom(atom, '\\')) return;
     if (!eval::isNameAtom(atom)) return;
     std::string_view name = cells::atomBytesOf(atom);
-    if (inScope_.count(name) == 0) out_.emplace(name);
+    if (!scope_.binds(name)) use_(name);
   }
-  void enter(const Cell* variable) { ++inScope_[cells::atomBytesOf(variable)]; }
-  void leave(const Cell* variable) {
-    std::string_view name = cells::atomBytesOf(variable);
-    if (--inScope_[name] == 0) inScope_.erase(name);
-  }
+  void enter(const Cell* variable) { scope_.enter(cells::atomBytesOf(variable)); }
+  void leave(const Cell* variable) { scope_.leave(cells::atomBytesOf(variable)); }
 
  private:
-  NameSet& out_;
-  std::unordered_map<std::string_view, int> inScope_;
+  Use use_;
+  Scope scope_;
 };
 
 // The texts of all binders.
@@ -93,6 +125,17 @@ struct BinderNames {
   bool binder(const Cell*, const Cell* variable) {
     out.emplace(cells::atomBytesOf(variable));
     return true;
+  }
+  void atom(const Cell*) {}
+  void enter(const Cell*) {}
+  void leave(const Cell*) {}
+};
+
+// Stops at the first binder whose variable is not one lowercase letter.
+struct LongBinders {
+  bool binder(const Cell*, const Cell* variable) {
+    std::string_view name = cells::atomBytesOf(variable);
+    return name.size() == 1 && name[0] >= 'a' && name[0] <= 'z';
   }
   void atom(const Cell*) {}
   void enter(const Cell*) {}
@@ -170,13 +213,25 @@ const Cell* binderOf(const Cell* term) {
 }
 
 void collectFreeNames(const Cell* term, NameSet& out) {
-  FreeNames visitor(out);
+  FreeNames visitor([&out](std::string_view name) { out.emplace(name); });
   walkScopes(term, visitor);
+}
+
+bool usesFreeName(const Cell* term, const std::function<bool(std::string_view)>& test) {
+  bool found = false;
+  FreeNames visitor([&found, &test](std::string_view name) { found = found || test(name); });
+  walkScopes(term, visitor);
+  return found;
 }
 
 void collectBinderNames(const Cell* term, NameSet& out) {
   BinderNames visitor{out};
   walkScopes(term, visitor);
+}
+
+bool bindsOnlyLetters(const Cell* term) {
+  LongBinders visitor;
+  return walkScopes(term, visitor) == nullptr;
 }
 
 CellRef renameBound(const CellRef& term, std::string_view from, const CellRef& to) {

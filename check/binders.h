@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -21,8 +22,13 @@ const cells::Cell* binderOf(const cells::Cell* term);
 // analysis name test, except the binder heads "{" and "\".
 void collectFreeNames(const cells::Cell* term, NameSet& out);
 
+// Whether `test` holds for one of the names collectFreeNames would add, without gathering them.
+bool usesFreeName(const cells::Cell* term, const std::function<bool(std::string_view)>& test);
+
 // Adds the texts of every binder in the term.
 void collectBinderNames(const cells::Cell* term, NameSet& out);
+// Whether every binder in the term is one lowercase letter (so that there is nothing to rename).
+bool bindsOnlyLetters(const cells::Cell* term);
 
 // The term with every binder named `from` and every occurrence such a binder binds written as
 // `to`; occurrences of `from` outside those binders stay. Untouched subtrees are shared.

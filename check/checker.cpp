@@ -102,23 +102,32 @@ ErrorReport refuseUndefinedReachableNames(Definitions& definitions, const Defini
   return {};
 }
 
+// Whether the definition uses a name that has no definition here or outside.
+bool usesUndefinedName(const Definitions& table, const Definitions* outside, const Cell* definition) {
+  return usesFreeName(definition, [&table, outside](std::string_view name) {
+    return table.find(name) == table.end() && !isDefinedOutside(outside, name);
+  });
+}
+
 // Every definition that needs, directly or through others, a name without a definition is
-// erased; the entry is never among them, since every name it reaches is defined.
+// erased; the entry is never among them, since every name it reaches is defined. The users of
+// each name are gathered only when some definition is broken: in a program whose every name is
+// defined (the usual case) the check is one pass that keeps nothing.
 ErrorReport pruneDefinitionsOfUndefinedNames(Definitions& table, const Definitions* outside) {
-  std::map<std::string, std::vector<std::string>, std::less<>> usedBy;
   std::deque<std::string> broken;
-  NameSet erased;
+  for (const auto& [name, definition] : table) {
+    if (usesUndefinedName(table, outside, definition.get())) broken.push_back(name);
+  }
+  if (broken.empty()) return {};
+  std::map<std::string, std::vector<std::string>, std::less<>> usedBy;
   for (const auto& [name, definition] : table) {
     NameSet used;
     collectFreeNames(definition.get(), used);
     for (const std::string& target : used) {
-      if (table.count(target) != 0) {
-        usedBy[target].push_back(name);
-      } else if (!isDefinedOutside(outside, target) && erased.insert(name).second) {
-        broken.push_back(name);
-      }
+      if (table.count(target) != 0) usedBy[target].push_back(name);
     }
   }
+  NameSet erased(broken.begin(), broken.end());
   while (!broken.empty()) {
     auto users = usedBy.find(broken.front());
     broken.pop_front();
@@ -139,6 +148,8 @@ bool isLetter(std::string_view name) { return name.size() == 1 && name[0] >= 'a'
 // One definition's local names: long names are logged and renamed to unused letters, in sorted
 // order; more than 26 local names cannot be renamed.
 ErrorReport renameLocalNamesOf(const std::string& name, CellRef& definition) {
+  // At most the 26 letters, and nothing to log or rename: the common case, found without a set.
+  if (bindsOnlyLetters(definition.get())) return {};
   NameSet binders;
   collectBinderNames(definition.get(), binders);
   std::vector<std::string> longNames;
@@ -189,6 +200,10 @@ ErrorReport refuseMoreThanTenParameters(Definitions& definitions, const Definiti
 void shareEqualSubterms(Definitions& definitions) {
   program::InternSet& interned = program::tables().interned();
   interned.clear();
+  // Every definition adds at least about one Cell of its own: room for that many at once spares
+  // the set the doublings on the way (a program of millions of definitions interns millions of
+  // Cells). Equal definitions would leave part of it unused, a few bytes per definition.
+  interned.reserve(definitions.size());
   rewriteEveryDefinition(definitions, program::intern);
   interned.keepOnly(eval::isValue);
 }

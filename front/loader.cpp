@@ -1,6 +1,8 @@
 // Reading a source into definitions and storing them in the global table.
 #include "front/loader.h"
 
+#include <algorithm>
+
 #include "program/tables.h"
 #include "front/binder_shapes.h"
 #include "front/messages.h"
@@ -92,6 +94,7 @@ SourceReading readSource(std::string_view raw) {
   }
   SourcePieces pieces{normalise(raw)};
   reading.entry = pieces.entry();
+  reading.definitions.reserve(pieces.count());
   for (std::size_t k = 0; k < pieces.count(); ++k) {
     std::optional<Definition> definition = readDefinition(pieces.parse(k));
     if (!definition) continue;
@@ -124,6 +127,44 @@ void storeDefinition(Definition definition) {
   storeTerm(std::move(name), form, storedTerm(std::move(definition)));
 }
 
+void storeDefinitions(std::vector<Definition> definitions) {
+  // In name order, so that each goes into the table right after the one before instead of
+  // searching the whole table: millions of definitions cost a sort of small keys, not a search
+  // each. The sort keeps the source order among definitions of one name, so the last still wins.
+  struct Key {
+    std::uint64_t prefix;  // the first eight bytes, big-endian, zero-padded: orders like the name
+    std::size_t index;
+  };
+  std::vector<Key> keys;
+  keys.reserve(definitions.size());
+  for (std::size_t k = 0; k < definitions.size(); ++k) {
+    std::string_view name = definitions[k].name;
+    std::uint64_t prefix = 0;
+    for (std::size_t b = 0; b < 8; ++b) {
+      prefix = prefix << 8 | (b < name.size() ? static_cast<unsigned char>(name[b]) : 0u);
+    }
+    keys.push_back(Key{prefix, k});
+  }
+  std::sort(keys.begin(), keys.end(), [&definitions](const Key& a, const Key& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    int order = definitions[a.index].name.compare(definitions[b.index].name);
+    return order != 0 ? order < 0 : a.index < b.index;
+  });
+  program::GlobalTable& table = program::globals();
+  program::RecomputeSet& recompute = program::tables().recompute();
+  auto hint = table.first();
+  for (const Key& key : keys) {
+    Definition& definition = definitions[key.index];
+    if (definition.form == DefinitionForm::kEmptyCall) {
+      recompute.insert(definition.name);
+    } else if (!recompute.empty()) {
+      recompute.erase(definition.name);
+    }
+    std::string name = std::move(definition.name);
+    hint = table.define(hint, std::move(name), storedTerm(std::move(definition)));
+  }
+}
+
 CellRef builtinPlaceholder(int arity) {
   CellRef body("Z");
   for (int k = arity; k-- > 0;) {
@@ -138,7 +179,7 @@ support::ErrorReport loadProgram(std::string_view text) {
   if (!reading.validated()) return reading.report;
   storeBuiltinPlaceholders();
   program::globals().define("", std::move(reading.entry));
-  for (Definition& definition : reading.definitions) storeDefinition(std::move(definition));
+  storeDefinitions(std::move(reading.definitions));
   return reading.report;
 }
 

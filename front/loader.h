@@ -81,6 +81,8 @@ void storeTerm(std::string name, DefinitionForm form, cells::CellRef term);
 
 // storeTerm of the definition's stored term.
 void storeDefinition(Definition definition);
+// storeDefinition of each, in order: where a name is defined twice, the later definition stays.
+void storeDefinitions(std::vector<Definition> definitions);
 
 // The placeholder of a builtin of the given arity: \a\b...\Z, one lambda per argument.
 cells::CellRef builtinPlaceholder(int arity);

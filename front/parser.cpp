@@ -58,17 +58,29 @@ int levelOf(char c) { return kLevelOf[static_cast<unsigned char>(c)]; }
 constexpr CharSet kTightDelimiters{"~!@#$%^&*<>-|+/=\\.`'\":;?(){},[] \n"};
 constexpr CharSet kComma{","};
 
-CellRef atom(char c) {
-  // A zero byte in the text stands for a newline (the newline itself is a separator).
-  if (c == '\0') c = '\n';
-  return CellRef(std::string_view(&c, 1));
-}
-CellRef emptyOperand() { return CellRef("}"); }
+// The one-byte Atoms of one parser's text: every operator, one-letter name, digit or capital
+// leaf of the same byte is the same Cell, made once. Trees are only ever shared, never changed,
+// so nothing can tell, and a program of millions of small definitions holds a few hundred such
+// Atoms instead of several per definition (interning would merge them later anyway).
+class OneByteAtoms {
+ public:
+  CellRef operator()(char c) {
+    // A zero byte in the text stands for a newline (the newline itself is a separator).
+    if (c == '\0') c = '\n';
+    CellRef& made = made_[static_cast<unsigned char>(c)];
+    if (made.empty()) made = CellRef(std::string_view(&c, 1));
+    return made;
+  }
+
+ private:
+  std::array<CellRef, 256> made_;
+};
+
 CellRef apply(CellRef function, CellRef argument) {
   return cells::makePair(std::move(function), std::move(argument));
 }
-CellRef binary(char op, CellRef left, CellRef right) {
-  return apply(apply(atom(op), std::move(left)), std::move(right));
+CellRef binary(CellRef op, CellRef left, CellRef right) {
+  return apply(apply(std::move(op), std::move(left)), std::move(right));
 }
 
 // A text literal keeps its brackets; newlines are dropped and zero bytes become newlines.
@@ -83,11 +95,11 @@ CellRef textLiteral(std::string_view piece) {
 
 // A binary join of L and R at a separator other than a wing: a newline feeds L into R, a space
 // applies L to R, any other separator c gives ((c L) R).
-CellRef join(char separator, CellRef left, CellRef right) {
+CellRef join(char separator, CellRef left, CellRef right, OneByteAtoms& atom) {
   switch (separator) {
     case '\n': return apply(std::move(right), std::move(left));
     case ' ': return apply(std::move(left), std::move(right));
-    default: return binary(separator, std::move(left), std::move(right));
+    default: return binary(atom(separator), std::move(left), std::move(right));
   }
 }
 
@@ -108,10 +120,24 @@ struct Step {
   Span extra;  // Wrap's postfix
 };
 
+}  // namespace
+
+struct ParseLists {
+  std::vector<Step> steps;
+  std::vector<CellRef> values;
+  OneByteAtoms atoms;
+};
+
+namespace {
+
 // One parse of one span: the work list of steps, run last-planned-first, and the values made.
 class ParseRun {
  public:
-  explicit ParseRun(const BracketedText& source) : source_(source) {}
+  // The work list and the value stack are the parser's, kept between runs: a program of millions
+  // of small definitions parses each in a run of its own, and would otherwise grow both lists
+  // from nothing every time.
+  ParseRun(const BracketedText& source, ParseLists& lists)
+      : source_(source), steps_(lists.steps), values_(lists.values), atom_(lists.atoms) {}
 
   // Runs the steps until the one value of the first step is made.
   CellRef run(Step first) {
@@ -155,8 +181,9 @@ class ParseRun {
   CellRef leaf(Span piece) const;
 
   const BracketedText& source_;
-  std::vector<Step> steps_;
-  std::vector<CellRef> values_;
+  std::vector<Step>& steps_;
+  std::vector<CellRef>& values_;
+  OneByteAtoms& atom_;
 };
 
 void ParseRun::perform(const Step& step) {
@@ -164,7 +191,7 @@ void ParseRun::perform(const Step& step) {
     case Op::Parse: return parse(step.span);
     case Op::WingList: return wingList(step.span);
     case Op::Leaf: return values_.push_back(leaf(step.span));
-    case Op::Empty: return values_.push_back(emptyOperand());
+    case Op::Empty: return values_.push_back(atom_('}'));
     case Op::Apply: {
       CellRef argument = pop();
       CellRef function = pop();
@@ -248,19 +275,19 @@ void ParseRun::joinRight(std::int64_t separator) {
     CellRef wing = pop();
     CellRef left = pop();
     CellRef right = pop();
-    values_.push_back(apply(apply(apply(atom('{'), std::move(left)), std::move(wing)), std::move(right)));
+    values_.push_back(apply(apply(apply(atom_('{'), std::move(left)), std::move(wing)), std::move(right)));
     return;
   }
   CellRef left = pop();
   CellRef right = pop();
-  values_.push_back(join(source_.at(separator), std::move(left), std::move(right)));
+  values_.push_back(join(source_.at(separator), std::move(left), std::move(right), atom_));
 }
 
 // The values are L (the accumulated left side), then R on top.
 void ParseRun::joinLeft(std::int64_t separator) {
   CellRef right = pop();
   CellRef left = pop();
-  values_.push_back(join(source_.at(separator), std::move(left), std::move(right)));
+  values_.push_back(join(source_.at(separator), std::move(left), std::move(right), atom_));
 }
 
 // Wing contents: a,b,c is ((, a) ((, b) c)); one item is itself; nothing is "}".
@@ -326,9 +353,9 @@ void ParseRun::operatorLed(Span segment, std::int64_t runEnd) {
 // `postfix` in order.
 void ParseRun::wrap(Span prefix, Span postfix) {
   CellRef acc = pop();
-  for (std::int64_t k = prefix.end; k-- > prefix.begin;) acc = apply(atom(source_.at(k)), std::move(acc));
+  for (std::int64_t k = prefix.end; k-- > prefix.begin;) acc = apply(atom_(source_.at(k)), std::move(acc));
   for (std::int64_t k = postfix.begin; k < postfix.end; ++k) {
-    acc = apply(atom(source_.at(k)), std::move(acc));
+    acc = apply(atom_(source_.at(k)), std::move(acc));
   }
   values_.push_back(std::move(acc));
 }
@@ -389,17 +416,27 @@ void ParseRun::primary(Span piece) {
 
 CellRef ParseRun::leaf(Span piece) const {
   char c = source_.at(piece.begin);
-  if (isDigit(c) || isLowerOrUnderscore(c)) return CellRef(source_.view(piece));
+  if (isDigit(c) || isLowerOrUnderscore(c)) {
+    return piece.size() == 1 ? atom_(c) : CellRef(source_.view(piece));
+  }
   if (c == '[') return textLiteral(source_.view(piece));
   CORE_ASSERT(piece.size() == 1);
-  return atom(c);
+  return atom_(c);
 }
 
 }  // namespace
 
-CellRef Parser::expression(Span span) const { return ParseRun(source_).run(Step{Op::Parse, span, {}}); }
+Parser::Parser(std::string text) : source_(std::move(text)), lists_(std::make_unique<ParseLists>()) {}
 
-CellRef Parser::wingList(Span span) const { return ParseRun(source_).run(Step{Op::WingList, span, {}}); }
+Parser::~Parser() = default;
+
+CellRef Parser::expression(Span span) const {
+  return ParseRun(source_, *lists_).run(Step{Op::Parse, span, {}});
+}
+
+CellRef Parser::wingList(Span span) const {
+  return ParseRun(source_, *lists_).run(Step{Op::WingList, span, {}});
+}
 
 CellRef parseExpression(std::string_view text) {
   Parser parser{std::string(text)};

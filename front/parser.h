@@ -5,6 +5,7 @@
 // nesting costs neither copies, rescans nor native stack.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -15,9 +16,12 @@ namespace vorn::front {
 
 // A parser bound to one text. The text must pass the bracket validator and be normalised; the
 // spans handed to it must hold no comma outside bracket groups (the callers cut there first).
+struct ParseLists;
+
 class Parser {
  public:
-  explicit Parser(std::string text) : source_(std::move(text)) {}
+  explicit Parser(std::string text);
+  ~Parser();
 
   const BracketedText& source() const { return source_; }
 
@@ -28,6 +32,7 @@ class Parser {
 
  private:
   BracketedText source_;
+  std::unique_ptr<ParseLists> lists_;  // scratch lists that every parse reuses
 };
 
 // The expression a whole text denotes (validated, normalised, no top-level comma).

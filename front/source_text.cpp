@@ -1,6 +1,8 @@
 // Character classes, normalisation, bracket matching and the bracket validator.
 #include "front/source_text.h"
 
+#include <algorithm>
+
 #include "cells/cell.h"
 #include "support/assert.h"
 #include "front/messages.h"
@@ -256,21 +258,43 @@ std::int64_t firstTopLevel(std::int64_t start, std::string_view text, const Char
 
 BracketedText::BracketedText(std::string text) : text_(std::move(text)) {
   if (text_.size() <= UINT32_MAX) {
-    pairAll(match32_);
+    pairAll(partners32_);
   } else {
-    pairAll(match64_);
+    pairAll(partners64_);
   }
 }
 
 template <typename Index>
-void BracketedText::pairAll(std::vector<Index>& match) {
-  match.resize(text_.size());
-  for (std::size_t i = 0; i < match.size(); ++i) match[i] = static_cast<Index>(i);
-  auto failure = pairBrackets(text_, [&match](std::int64_t open, std::int64_t close) {
-    match[static_cast<std::size_t>(open)] = static_cast<Index>(close);
-    match[static_cast<std::size_t>(close)] = static_cast<Index>(open);
-  });
-  CORE_ASSERT(!failure);
+void BracketedText::pairAll(std::vector<Index>& partners) {
+  // Every bracket first matches itself; then the brackets, taken in order, are paired the way
+  // the validator reads them: inside a text literal only square brackets count.
+  blocks_.resize((text_.size() + 63) / 64);
+  for (std::size_t b = 0; b < blocks_.size(); ++b) {
+    Block& block = blocks_[b];
+    block.before = partners.size();
+    std::size_t end = std::min(text_.size(), (b + 1) * 64);
+    for (std::size_t i = b * 64; i < end; ++i) {
+      if (!isBracket(text_[i])) continue;
+      block.brackets |= std::uint64_t{1} << (i & 63);
+      partners.push_back(static_cast<Index>(i));
+    }
+  }
+  std::vector<std::size_t> open;  // ranks of the brackets still open
+  for (std::size_t k = 0; k < partners.size(); ++k) {
+    char c = text_[static_cast<std::size_t>(partners[k])];
+    bool inLiteral = !open.empty() && text_[static_cast<std::size_t>(partners[open.back()])] == '[';
+    if (inLiteral && c != '[' && c != ']') continue;
+    if (isOpening(c)) {
+      open.push_back(k);
+      continue;
+    }
+    CORE_ASSERT(!open.empty());
+    std::size_t o = open.back();
+    open.pop_back();
+    CORE_ASSERT(closerOf(text_[static_cast<std::size_t>(partners[o])]) == c);
+    std::swap(partners[o], partners[k]);
+  }
+  CORE_ASSERT(open.empty());
 }
 
 std::vector<std::int64_t> topLevelPositions(const BracketedText& text, Span span,

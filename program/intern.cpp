@@ -70,7 +70,7 @@ Cell* InternSet::findPair(const Cell* left, const Cell* right, std::uint32_t has
 }
 
 void InternSet::insertNew(Cell* c, std::uint32_t hash) {
-  reserve(known_ + 1);
+  makeRoom(known_ + 1);
   place(Slot{c, hash, true});
   ++known_;
   cells::retain(c);
@@ -85,6 +85,11 @@ void InternSet::place(const Slot& slot) {
 }
 
 void InternSet::reserve(std::size_t count) {
+  makeRoom(count);
+  members_.reserve(count);
+}
+
+void InternSet::makeRoom(std::size_t count) {
   // At most three quarters full, so that probe runs stay short.
   std::size_t size = slots_.empty() ? 64 : slots_.size();
   while (count * 4 > size * 3) size *= 2;
@@ -135,28 +140,39 @@ void InternSet::erase(Slot& slot) {
 void InternSet::keepOnly(bool (*keep)(Cell*)) {
   bool everyKnownIsMember = known_ == members_.size();
   for (Slot& slot : slots_) slot.fate = Fate::kForget;
-  std::vector<Cell*> members, dropped;
-  members.swap(members_);
-  for (Cell* member : members) (keep(member) ? members_ : dropped).push_back(member);
+  // The kept members close up in place, in the order they joined.
+  std::vector<Cell*> dropped;
+  std::size_t keptCount = 0;
+  for (Cell* member : members_) {
+    if (keep(member)) {
+      members_[keptCount++] = member;
+    } else {
+      dropped.push_back(member);
+    }
+  }
+  members_.resize(keptCount);
   // Everything below a kept member stays known. A kept member below another is walked from its
-  // own place in the list; the walk marks the rest and stops at Cells already marked.
-  std::vector<Cell*> inside(members_);
+  // own place in the list; each walk marks the rest and stops at Cells already marked.
+  std::vector<Cell*> inside;
   std::size_t droppedButKnown = 0;
-  while (!inside.empty()) {
-    Cell* c = inside.back();
-    inside.pop_back();
-    if (cells::isAtomCell(c)) continue;
-    for (Cell* child : {cells::leftOf(c), cells::rightOf(c)}) {
-      bool kept = keep(child);
-      if (kept && everyKnownIsMember) continue;
-      Slot& slot = slotOf(child);
-      if (slot.fate == Fate::kKnown || (kept && slot.member)) continue;
-      slot.fate = Fate::kKnown;
-      if (slot.member) {
-        slot.member = false;
-        ++droppedButKnown;
+  for (Cell* member : members_) {
+    inside.push_back(member);
+    while (!inside.empty()) {
+      Cell* c = inside.back();
+      inside.pop_back();
+      if (cells::isAtomCell(c)) continue;
+      for (Cell* child : {cells::leftOf(c), cells::rightOf(c)}) {
+        bool kept = keep(child);
+        if (kept && everyKnownIsMember) continue;
+        Slot& slot = slotOf(child);
+        if (slot.fate == Fate::kKnown || (kept && slot.member)) continue;
+        slot.fate = Fate::kKnown;
+        if (slot.member) {
+          slot.member = false;
+          ++droppedButKnown;
+        }
+        inside.push_back(child);
       }
-      inside.push_back(child);
     }
   }
   // The dropped members outside every kept one are forgotten, and so are the Cells known before

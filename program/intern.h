@@ -30,6 +30,10 @@ class InternSet {
   // Empties the set, releasing its references.
   void clear();
 
+  // Makes room for at least `count` Cells at once, so that a set about to grow that large is not
+  // moved through every doubling on the way.
+  void reserve(std::size_t count);
+
   // The members, in the order they joined.
   std::size_t size() const { return members_.size(); }
   bool empty() const { return members_.empty(); }
@@ -61,7 +65,7 @@ class InternSet {
   // Puts a slot into the table, which has room for it.
   void place(const Slot& slot);
   // Makes the table large enough for `count` known Cells, placing the known ones afresh.
-  void reserve(std::size_t count);
+  void makeRoom(std::size_t count);
 
   std::vector<Slot> slots_;  // every known Cell: open addressing, linear probing, 2^k slots
   std::size_t known_ = 0;

@@ -1,6 +1,8 @@
 // The program's tables and the generation that guards pointers into them.
 #include "program/tables.h"
 
+#include <iterator>
+
 namespace vorn::program {
 
 cells::Cell* GlobalTable::find(std::string_view name) const {
@@ -16,6 +18,11 @@ Definitions::value_type* GlobalTable::entry(std::string_view name) {
 void GlobalTable::define(std::string name, cells::CellRef body) {
   map_.insert_or_assign(std::move(name), std::move(body));
   noteDefinitionWrite();
+}
+
+Definitions::iterator GlobalTable::define(Definitions::iterator hint, std::string name,
+                                          cells::CellRef body) {
+  return std::next(map_.insert_or_assign(hint, std::move(name), std::move(body)));
 }
 
 void GlobalTable::erase(std::string_view name) {

@@ -81,6 +81,11 @@ class GlobalTable {
   Definitions::value_type* entry(std::string_view name);
   // Stores `body` under `name`, replacing what was there.
   void define(std::string name, cells::CellRef body);
+  // The same, looking first just before `hint`, and giving the position after the stored entry:
+  // names stored in ascending order, each at the position the one before gave (the first at
+  // first()), cost constant time each instead of a search of the whole table.
+  Definitions::iterator define(Definitions::iterator hint, std::string name, cells::CellRef body);
+  Definitions::iterator first() { return map_.begin(); }
   void erase(std::string_view name);
   void clear();
   // Runs `pass` over the whole table, which it may rewrite and erase entries of (the checker),

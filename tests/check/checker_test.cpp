@@ -12,6 +12,7 @@
 #include <string>
 
 #include "builtins/c_layouts.h"
+#include "check/binders.h"
 #include "eval/analysis.h"
 #include "program/tables.h"
 #include "front/loader.h"
@@ -24,6 +25,7 @@ namespace vorn::check {
 namespace {
 
 using cells::CellRef;
+using cells::makePair;
 using testing::show;
 using testing::term;
 
@@ -212,6 +214,40 @@ TEST_F(CheckedProgram, QuotesAreExpandedBeforeBindersAreChecked) {
   support::ErrorReport report = check("x\\`((g y)\\y)");
   EXPECT_EQ(report.type, "Funky");
   EXPECT_EQ(report.message, "Funky key in expression (\\ (g y) y).");
+}
+
+// Free names under chains of distinct binders, shorter and longer than the few that the scope
+// searches directly: a name is bound inside its binder's chain only, a shadowing binder leaves
+// the outer one in force, and names used beside the chain are free.
+TEST(FreeNames, BindersInScopeAtEveryChainLength) {
+  for (std::size_t length : {1, 2, 31, 32, 33, 34, 64, 100}) {
+    SCOPED_TRACE(length);
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < length; ++i) {
+      std::string name = "n";
+      name += static_cast<char>('a' + i % 26);
+      name.append(i / 26 + 1, 'q');
+      names.push_back(name);
+    }
+    const std::string& first = names.front();
+    const std::string& middle = names[length / 2];
+    const std::string& last = names.back();
+    // Innermost: the first name bound again, then a use of the first, the middle, the last and g.
+    CellRef body = term("(g " + first + " " + middle + " " + last + ")");
+    body = makePair(makePair(CellRef("\\"), CellRef(first)), std::move(body));
+    for (std::size_t i = length; i-- > 0;) {
+      body = makePair(makePair(CellRef("\\"), CellRef(names[i])), std::move(body));
+    }
+    // Beside the chain the first and the last name are free.
+    CellRef whole = makePair(makePair(std::move(body), CellRef(first)), CellRef(last));
+    NameSet free;
+    collectFreeNames(whole.get(), free);
+    EXPECT_EQ(free, (NameSet{"g", first, last}));
+    EXPECT_TRUE(usesFreeName(whole.get(), [&](std::string_view name) { return name == last; }));
+    if (middle != first && middle != last) {
+      EXPECT_FALSE(usesFreeName(whole.get(), [&](std::string_view name) { return name == middle; }));
+    }
+  }
 }
 
 }  // namespace

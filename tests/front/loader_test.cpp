@@ -91,6 +91,33 @@ TEST_F(Loading, EmptyCallFormIsRecomputed) {
   EXPECT_TRUE(recomputed("hh"));
 }
 
+// Definitions are stored in name order rather than source order; the result must not show it.
+// Names share their first eight bytes or differ only beyond them, one is a prefix of another, and
+// names come back redefined, in both forms, among others: the last definition of each name wins.
+TEST_F(Loading, TheLastDefinitionOfANameWinsAmongMany) {
+  const std::string program =
+      "main,abcdefghij\\1,abcdefgh\\2,abcdefghi()\\3,K\\4,zz\\5,abcdefgh()\\6,abcdefghia\\7,"
+      "abcdefghij\\8,abcdefg\\9,zz()\\10,abcdefghi\\11,K()\\12,zz\\13";
+  ASSERT_TRUE(loadProgram(program).ok());
+  struct Expected {
+    const char* name;
+    const char* value;
+    bool recomputed;
+  };
+  const Expected expected[] = {
+      {"abcdefg", "9", false},      {"abcdefgh", "(I 6)", true}, {"abcdefghi", "11", false},
+      {"abcdefghia", "7", false},   {"abcdefghij", "8", false},  {"K", "(I 12)", true},
+      {"zz", "13", false},
+  };
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.name);
+    EXPECT_EQ(stored(e.name), e.value);
+    EXPECT_EQ(recomputed(e.name), e.recomputed);
+  }
+  EXPECT_EQ(stored(""), "main");
+  EXPECT_EQ(stored("S"), "((\\ a) ((\\ b) ((\\ c) ((a c) (b c)))))");
+}
+
 struct RejectCase {
   std::string program;
   std::string type;

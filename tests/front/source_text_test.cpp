@@ -154,6 +154,63 @@ TEST(Brackets, TableAgreesWithScanningMatcher) {
   EXPECT_GT(checked, 1000);
 }
 
+// A balanced text of about `length` bytes: random groups of the three kinds, text literals with
+// other brackets inside them as plain bytes, and runs of plain bytes between.
+std::string balancedText(std::mt19937& random, std::size_t length) {
+  const std::string openers = "([{";
+  std::string text;
+  std::string open;  // the closers still owed, innermost last
+  while (text.size() < length) {
+    bool inLiteral = !open.empty() && open.back() == ']';
+    switch (random() % 4) {
+      case 0: {
+        char opener = openers[random() % 3];
+        if (inLiteral && opener != '[') {
+          text += opener;  // a plain byte inside the literal
+          break;
+        }
+        text += opener;
+        open += opener == '(' ? ')' : opener == '[' ? ']' : '}';
+        break;
+      }
+      case 1:
+        if (!open.empty()) {
+          text += open.back();
+          open.pop_back();
+        } else if (inLiteral) {
+          text += ')';
+        }
+        break;
+      default:
+        text.append(random() % 40, 'a');
+    }
+  }
+  text.append(open.rbegin(), open.rend());
+  return text;
+}
+
+// Across texts longer than one block of the table, every byte that is no bracket matches itself
+// and every top-level bracket matches as the scanning matcher says.
+TEST(Brackets, TableAgreesWithScanningMatcherOnLongTexts) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 300; ++round) {
+    std::string text = balancedText(random, random() % 2000);
+    ASSERT_FALSE(validateBrackets(text)) << text;
+    BracketedText table{text};
+    SCOPED_TRACE(text);
+    for (std::int64_t i = 0; i < table.size(); ++i) {
+      char c = text[static_cast<std::size_t>(i)];
+      if (std::string_view("()[]{}").find(c) == std::string_view::npos) {
+        ASSERT_EQ(table.match(i), i);
+      }
+    }
+    for (std::int64_t i = 0; i < table.size(); i = table.skip(i)) {
+      ASSERT_EQ(table.match(i), matchingBracket(text, i));
+      ASSERT_EQ(table.match(table.match(i)), i);
+    }
+  }
+}
+
 struct FailureCase {
   std::string text;
   std::string type;
