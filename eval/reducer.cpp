@@ -443,8 +443,10 @@ void rewriteMachine(Machine& m) {
   // Rule 1 comes before anything else holds the redex, so a builtin can tell whether its
   // arguments are shared.
   if (resolution.builtin != nullptr) return callBuiltin(m, *resolution.builtin);  // rule 1
-  if (resolution.definition != nullptr && compiledDefinitions && !cells::isOneByteAtom(h, '{') &&
-      !cells::isOneByteAtom(h, '\\') && useCompiled(m, resolution, redex)) {
+  // Only a strict head's arguments are values by now: a lazy one's are taken as they stand, and
+  // compiled code holds values only.
+  if (resolution.definition != nullptr && compiledDefinitions && !hasLazyHead(h) &&
+      !cells::isOneByteAtom(h, '{') && !cells::isOneByteAtom(h, '\\') && useCompiled(m, resolution, redex)) {
     return;
   }
   CellRef hold = m.r;  // keeps the borrowed arguments alive while m.r is replaced

@@ -165,6 +165,14 @@ TEST_F(CompiledTest, ALettersValueAppliedEvaluatesItsArgumentsAsTheMachineDoes) 
                     "pick K 4", "more (a\\b\\c\\plus a c)", "more K", "more (a\\b\\a)", "more plus"});
 }
 
+// The machine rewrites a lazy combinator with its arguments as they stand, unevaluated: such a call
+// never runs compiled code, which holds values only.
+TEST_F(CompiledTest, LazyCombinatorsTakeTheirArgumentsAsTheyStand) {
+  expectSameValues(",S\\a\\b\\c\\a c b(c),D\\a\\b\\c\\d\\a b c(d),add\\x\\y\\plus x y",
+                   {"D plus (plus 1 2) I 4", "D add (mult 2 3) (plus 1) 4", "B (plus 1) (mult 2) 5",
+                    "C plus 1 (plus 2 3)", "S add (plus 1) 5", "V 1 2 plus"});
+}
+
 TEST_F(CompiledTest, ACallerOfARedefinedCalleeCallsTheNewDefinition) {
   load(",fn\\x\\gn x,gn\\y\\plus y 1");
   EXPECT_EQ(eval("fn 1"), "2");
