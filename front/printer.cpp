@@ -1,9 +1,10 @@
 // The two printers. Each Pair prints as one of three joins of its parts L and R: "L R" glued,
 // "(L R)" grouped, or L's group reopened as "(... R)". The choice depends only on a few facts
 // about L and R (first bytes, last byte, length, whether all bytes share a class), so the walk
-// computes those facts bottom-up and appends the bytes to one buffer, recording where an opening
-// parenthesis or a space must be inserted and which closing parenthesis is dropped. Assembling
-// the buffer at the end keeps printing linear in the output, however deep the term.
+// computes those facts bottom-up and appends the bytes to one buffer. Every Pair leaves two
+// places in the buffer, one before its left part for an opening parenthesis and one between its
+// parts for a space, which its join fills or leaves empty; the empty places are skipped when the
+// buffer is copied out at the end. Printing stays linear in the output, however deep the term.
 #include "front/printer.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "cells/real.h"
 #include "cells/text.h"
 #include "front/names.h"
+#include "support/assert.h"
 
 namespace vorn::front {
 
@@ -117,19 +119,11 @@ class Printer {
   explicit Printer(bool source) : source_(source) {}
 
   std::string run(Cell* term) {
-    print(term);
-    return assemble();
+    Piece whole = print(term);
+    return assemble(whole.length);
   }
 
  private:
-  // A byte to put in before out_[position]. Two per Pair a deep list may hold by the million, so
-  // the byte rides in the low bits of the order word: 16 bytes a record.
-  struct Insert {
-    std::uint64_t position;
-    std::uint64_t orderAndByte;  // order << 8 | byte
-    char byte() const { return static_cast<char>(orderAndByte & 0xFF); }
-  };
-
   // Post-order over the term with a work list: left part, right part, then the join.
   Piece print(Cell* root) {
     // A list a million levels deep keeps that many frames, so the stage has no word of its own:
@@ -138,8 +132,8 @@ class Printer {
     struct Frame {
       explicit Frame(Cell* c) : cell(c) {}
       Cell* cell;
-      std::size_t start = kNotYet;    // where the Pair's bytes begin, once its left part is begun
-      std::size_t leftEnd = kNotYet;  // where its left part ended, once its right part is begun
+      std::size_t start = kNotYet;    // the place for the Pair's parenthesis, once begun
+      std::size_t leftEnd = kNotYet;  // the place for its space, once its right part is begun
       Piece left;
     };
     // A deque: a list a million levels deep keeps that many frames, and a vector would copy
@@ -158,11 +152,11 @@ class Printer {
       }
       Frame& f = work[top];
       if (f.start == kNotYet) {  // nothing printed yet: the left part first
-        f.start = out_.size();
+        f.start = addPlace();
         work.push_back(Frame(cells::leftOf(c)));
       } else if (f.leftEnd == kNotYet) {  // the left part printed: the right part next
         f.left = last;
-        f.leftEnd = out_.size();
+        f.leftEnd = addPlace();
         work.push_back(Frame(cells::rightOf(c)));
       } else {  // both printed: join them
         Join join = source_ ? sourceJoin(f.left, last) : valueJoin(f.left, last);
@@ -211,6 +205,8 @@ class Printer {
     return isOpenGroup(l) ? Join::Reopen : Join::Group;
   }
 
+  // Joins the printed parts. start is the Pair's place before L, leftEnd its place between L
+  // and R; a glued Pair leaves both empty.
   Piece apply(Join join, const Piece& l, const Piece& r, std::size_t start, std::size_t leftEnd) {
     Piece p;
     switch (join) {
@@ -224,17 +220,18 @@ class Printer {
         p.uniform = l.uniform && r.uniform && classOf(l.first) == classOf(r.first);
         return p;
       case Join::Reopen:
-        drops_.push_back(leftEnd - 1);  // L's closing parenthesis
-        insert(leftEnd, ' ');
+        // L is a group, so its bytes end with its closing parenthesis, just before leftEnd:
+        // that parenthesis goes, and the space and R's bytes take its part in the group.
+        CORE_ASSERT(leftEnd > 0 && out_[leftEnd - 1] == ')' && !isEmptyPlace(leftEnd - 1));
+        emptyPlace(leftEnd - 1);
+        fillPlace(leftEnd, ' ');
         out_ += ')';
         p.length = l.length + r.length + 1;
         p.second = l.second;
         break;
       case Join::Group:
-        // Recorded space first: when L is empty both land at one position, where the later
-        // record comes first, and the parenthesis must open before the space.
-        insert(leftEnd, ' ');
-        insert(start, '(');
+        fillPlace(start, '(');
+        fillPlace(leftEnd, ' ');
         out_ += ')';
         p.length = l.length + r.length + 3;
         p.second = l.length != 0 ? l.first : ' ';
@@ -247,36 +244,46 @@ class Printer {
     return p;
   }
 
-  void insert(std::size_t position, char byte) {
-    inserts_.push_back({position, static_cast<std::uint64_t>(inserts_.size()) << 8 | static_cast<unsigned char>(byte)});
+  // A place is a byte of the buffer marked empty in emptyPlaces_, one bit per byte.
+  std::size_t addPlace() {
+    std::size_t at = out_.size();
+    out_ += '\0';
+    if (at / 64 >= emptyPlaces_.size()) emptyPlaces_.resize(emptyPlaces_.size() * 2 + 1024, 0);
+    emptyPlaces_[at / 64] |= std::uint64_t{1} << (at % 64);
+    return at;
+  }
+  void fillPlace(std::size_t at, char byte) {
+    out_[at] = byte;
+    emptyPlaces_[at / 64] &= ~(std::uint64_t{1} << (at % 64));
+  }
+  void emptyPlace(std::size_t at) { emptyPlaces_[at / 64] |= std::uint64_t{1} << (at % 64); }
+  bool isEmptyPlace(std::size_t at) const {
+    return at / 64 < emptyPlaces_.size() && (emptyPlaces_[at / 64] >> (at % 64) & 1) != 0;
   }
 
-  // Merges the recorded inserts and drops into the buffer. At one position an insert recorded
-  // later belongs to an enclosing Pair, so it comes first.
-  std::string assemble() {
-    std::sort(inserts_.begin(), inserts_.end(), [](const Insert& a, const Insert& b) {
-      return a.position != b.position ? a.position < b.position : a.orderAndByte > b.orderAndByte;
-    });
-    std::sort(drops_.begin(), drops_.end());
+  // The buffer without its empty places: `length` bytes.
+  std::string assemble(std::uint64_t length) {
     std::string result;
-    result.reserve(out_.size() + inserts_.size());
-    std::size_t ins = 0, drop = 0;
-    for (std::size_t i = 0; i <= out_.size(); ++i) {
-      while (ins < inserts_.size() && inserts_[ins].position == i) result += inserts_[ins++].byte();
-      if (i == out_.size()) break;
-      if (drop < drops_.size() && drops_[drop] == i) {
-        ++drop;
+    result.reserve(length);
+    for (std::size_t block = 0; block * 64 < out_.size(); ++block) {
+      std::size_t begin = block * 64;
+      std::size_t end = std::min(out_.size(), begin + 64);
+      std::uint64_t empty = block < emptyPlaces_.size() ? emptyPlaces_[block] : 0;
+      if (empty == 0) {
+        result.append(out_, begin, end - begin);
         continue;
       }
-      result += out_[i];
+      for (std::size_t i = begin; i < end; ++i) {
+        if ((empty >> (i - begin) & 1) == 0) result += out_[i];
+      }
     }
+    CORE_ASSERT(result.size() == length);
     return result;
   }
 
   bool source_;
   std::string out_;
-  std::vector<Insert> inserts_;
-  std::vector<std::size_t> drops_;
+  std::vector<std::uint64_t> emptyPlaces_;
 };
 
 }  // namespace

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 #include "cells/real.h"
 #include "tests/support/small_stack.h"
 
@@ -89,6 +93,96 @@ TEST(Printer, ValueFormOfTextIsDecimalCodes) {
   EXPECT_EQ(showValue(CellRef("[" + long999 + "]")), "()");   // 1000 bytes with its brackets
   std::string short500(500, 'a');
   EXPECT_EQ(showValue(CellRef("[" + short500 + "]")), "()");  // 1000 digits rendered
+}
+
+// The joins written out on whole strings, as plainly as they read: the printers compute them
+// from a few facts about each part instead, and must agree on every term.
+enum class ByteKind { Letter, Digit, Other };
+
+ByteKind kindOf(unsigned char c) {
+  if (c == '_' || (c >= 'a' && c <= 'z')) return ByteKind::Letter;
+  if (c >= '0' && c <= '9') return ByteKind::Digit;
+  return ByteKind::Other;
+}
+
+bool opensGroup(const std::string& s) { return s.size() >= 2 && s[0] == '(' && s[1] != ')'; }
+
+std::string reopen(const std::string& l, const std::string& r) {
+  return l.substr(0, l.size() - 1) + " " + r + ")";
+}
+
+bool bracketsWhole(const std::string& r) {
+  if (r.empty() || r[0] != '[') return false;
+  int depth = 0;
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    if (r[i] == '[') ++depth;
+    if (r[i] == ']' && --depth == 0) return i + 1 == r.size();
+  }
+  return false;
+}
+
+std::string sourceJoined(const std::string& l, const std::string& r) {
+  if (!l.empty() && l[0] == '(' && (l.size() < 2 || l[1] != ')')) return reopen(l, r);
+  if (bracketsWhole(r)) return l + r;
+  if (r.size() >= 2) {
+    bool mixed = false;
+    for (char c : r) mixed = mixed || kindOf(c) != kindOf(r[0]);
+    if (mixed || kindOf(r[0]) == ByteKind::Other) return "(" + l + " " + r + ")";
+  }
+  if (!l.empty() && !r.empty()) {
+    ByteKind e = kindOf(l.back());
+    ByteKind k = kindOf(r[0]);
+    if ((e == ByteKind::Letter && k == ByteKind::Letter) || (e == ByteKind::Digit && k == ByteKind::Digit)) {
+      return "(" + l + " " + r + ")";
+    }
+  }
+  return l + r;
+}
+
+bool tight(unsigned char c) {
+  return c < 32 || c > 126 || (c >= 'A' && c <= 'Z') || std::string("{,}~!@#$%^&*<>-|+/=\\.`'\":;?").find(static_cast<char>(c)) != std::string::npos;
+}
+
+std::string valueJoined(const std::string& l, const std::string& r) {
+  if (!l.empty() && l[0] != '(' && l.back() != 0 && tight(l.back())) {
+    bool oneTight = r.size() == 1 && r[0] != 0 && tight(r[0]);
+    bool word = !r.empty() && kindOf(r[0]) != ByteKind::Other;
+    if (oneTight || word) return l + r;
+  }
+  return opensGroup(l) ? reopen(l, r) : "(" + l + " " + r + ")";
+}
+
+std::string reference(const CellRef& term, bool source) {
+  if (cells::isAtomCell(term.get())) return source ? showSource(term) : showValue(term);
+  std::string l = reference(CellRef::borrow(cells::leftOf(term.get())), source);
+  std::string r = reference(CellRef::borrow(cells::rightOf(term.get())), source);
+  return source ? sourceJoined(l, r) : valueJoined(l, r);
+}
+
+// Terms of up to 40 Pairs over Atoms that print as nothing, as groups, as texts, as operators,
+// as words and digits, and as the "()" of what cannot be shown.
+TEST(Printer, AgreesWithTheJoinsOnWholeStrings) {
+  const char* atoms[] = {"K", "S", "J", "x", "plus", "42", "7", "[]", "[a]", "[ab[c]]", "[[]]", "+",
+                         "<=", "_", "a_1", ")loop", "]Foo", "(!)x", "Ab", "~", "[\x01]"};
+  std::mt19937 random(20261211);
+  for (int round = 0; round < 20000; ++round) {
+    std::vector<CellRef> pool;
+    int pairs = 1 + static_cast<int>(random() % 40);
+    for (int k = 0; k <= pairs; ++k) pool.push_back(A(atoms[random() % std::size(atoms)]));
+    // Join two random entries until one term is left: every shape of tree is possible.
+    while (pool.size() > 1) {
+      std::size_t i = random() % pool.size();
+      CellRef l = pool[i];
+      pool.erase(pool.begin() + static_cast<std::ptrdiff_t>(i));
+      std::size_t j = random() % pool.size();
+      pool[j] = random() % 2 ? app(l, pool[j]) : app(pool[j], l);
+    }
+    std::string source = reference(pool[0], true);
+    std::string value = reference(pool[0], false);
+    SCOPED_TRACE(source);
+    ASSERT_EQ(showSource(pool[0]), source);
+    ASSERT_EQ(showValue(pool[0]), value);
+  }
 }
 
 TEST(Printer, DeepListsPrintInLinearTime) {
