@@ -203,7 +203,7 @@ void shareEqualSubterms(Definitions& definitions) {
   // Every definition adds at least about one Cell of its own: room for that many at once spares
   // the set the doublings on the way (a program of millions of definitions interns millions of
   // Cells). Equal definitions would leave part of it unused, a few bytes per definition.
-  interned.reserve(definitions.size());
+  interned.reserve(4 * definitions.size());
   rewriteEveryDefinition(definitions, program::intern);
   interned.keepOnly(eval::isValue);
 }
