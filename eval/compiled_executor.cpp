@@ -135,6 +135,20 @@ class Executor {
     return handOff(std::move(term), tail ? Waits::Tail : Waits::Resume, resume, out);
   }
 
+  // What the code cannot decide at fallback `index` goes to the machine: the term it stands for,
+  // with `head` (when given) as its head.
+  bool fallBack(const Frame& frame, std::uint32_t index, CellRef head, Outcome& out) {
+    const Fallback& f = frame.code->fallbacks[index];
+    CellRef term = build(f, frame, values_, std::move(head));
+    return handOff(std::move(term), f.tail, f.resume, out);
+  }
+
+  CellRef popValue() {
+    CellRef v = std::move(values_.back());
+    values_.pop_back();
+    return v;
+  }
+
   // Drops the innermost frame's environment: its temporaries move down over it.
   void trim() {
     Frame& frame = frames_.back();
@@ -278,8 +292,7 @@ Outcome Executor::run() {
         values_.push_back(code.constants[in.a]);
         break;
       case Op::Pair: {
-        CellRef y = std::move(values_.back());
-        values_.pop_back();
+        CellRef y = popValue();
         values_.back() = cells::makePair(std::move(values_.back()), std::move(y));
         break;
       }
@@ -316,14 +329,12 @@ Outcome Executor::run() {
         break;
       }
       case Op::Branch: {
-        CellRef v = std::move(values_.back());
-        values_.pop_back();
+        CellRef v = popValue();
         if (branch(frame, code, in.a, in.target, std::move(v), out)) return out;
         break;
       }
       case Op::Match: {
-        CellRef v = std::move(values_.back());
-        values_.pop_back();
+        CellRef v = popValue();
         Cell* list = v.get();
         if (!cells::isAtomCell(list) && !cells::isAtomCell(cells::leftOf(list)) &&
             cells::isOneByteAtom(cells::leftOf(cells::leftOf(list)), 'J')) {
@@ -335,9 +346,7 @@ Outcome Executor::run() {
           frame.pc = in.target;
           break;
         }
-        const Fallback& f = code.fallbacks[in.a];
-        CellRef term = build(f, frame, values_, std::move(v));
-        if (handOff(std::move(term), f.tail, f.resume, out)) return out;
+        if (fallBack(frame, in.a, std::move(v), out)) return out;
         break;
       }
       case Op::Call:
@@ -359,21 +368,13 @@ Outcome Executor::run() {
           frame.pc = in.c;
           break;
         }
-        CellRef f = std::move(values_.back());
-        values_.pop_back();
-        const Fallback& fb = code.fallbacks[in.a];
-        CellRef term = build(fb, frame, values_, std::move(f));
-        if (handOff(std::move(term), fb.tail, fb.resume, out)) return out;
+        if (fallBack(frame, in.a, popValue(), out)) return out;
         break;
       }
       case Op::Check: {
         Cell* function = values_.back().get();
         if (!hasLazyHead(function) && arity(function) >= in.count) break;
-        CellRef f = std::move(values_.back());
-        values_.pop_back();
-        const Fallback& fb = code.fallbacks[in.a];
-        CellRef term = build(fb, frame, values_, std::move(f));
-        if (handOff(std::move(term), fb.tail, fb.resume, out)) return out;
+        if (fallBack(frame, in.a, popValue(), out)) return out;
         break;
       }
       case Op::Apply:
@@ -391,17 +392,14 @@ Outcome Executor::run() {
         break;
       }
       case Op::Fallback: {
-        const Fallback& f = code.fallbacks[in.a];
-        CellRef term = build(f, frame, values_, CellRef());
-        if (handOff(std::move(term), f.tail, f.resume, out)) return out;
+        if (fallBack(frame, in.a, CellRef(), out)) return out;
         break;
       }
       case Op::Jump:
         frame.pc = in.target;
         break;
       case Op::Return: {
-        CellRef value = std::move(values_.back());
-        values_.pop_back();
+        CellRef value = popValue();
         if (leave(value)) return {Exit::Value, std::move(value)};
         break;
       }
