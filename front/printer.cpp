@@ -248,7 +248,8 @@ class Printer {
   std::size_t addPlace() {
     std::size_t at = out_.size();
     out_ += '\0';
-    if (at / 64 >= emptyPlaces_.size()) emptyPlaces_.resize(emptyPlaces_.size() * 2 + 1024, 0);
+    std::size_t words = at / 64 + 1;  // a long Atom may have moved the buffer far on
+    if (words > emptyPlaces_.size()) emptyPlaces_.resize(std::max(words, emptyPlaces_.size() * 2 + 1024), 0);
     emptyPlaces_[at / 64] |= std::uint64_t{1} << (at % 64);
     return at;
   }

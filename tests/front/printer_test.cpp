@@ -185,6 +185,14 @@ TEST(Printer, AgreesWithTheJoinsOnWholeStrings) {
   }
 }
 
+// Places for parentheses and spaces after a long Atom lie far beyond those before it.
+TEST(Printer, PartsAfterALongAtom) {
+  std::string digits(300000, '7');
+  CellRef term = app(app(A("x"), CellRef(digits)), app(A("y"), A("z")));
+  EXPECT_EQ(showSource(term), "(x" + digits + " (y z))");
+  EXPECT_EQ(showValue(term), "(x " + digits + " (y z))");
+}
+
 TEST(Printer, DeepListsPrintInLinearTime) {
   // A right-nested list of a million cells, on a small native stack.
   int status = support::runOnSmallStack([] {
