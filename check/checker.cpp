@@ -200,11 +200,10 @@ ErrorReport refuseMoreThanTenParameters(Definitions& definitions, const Definiti
 void shareEqualSubterms(Definitions& definitions) {
   program::InternSet& interned = program::tables().interned();
   interned.clear();
-  // A small definition adds a few Cells of its own (its parameter's binder, its body's Pairs,
-  // a number): room for four a definition at once spares the set the doublings on the way (a
-  // program of millions of definitions interns millions of Cells). Smaller or equal definitions
-  // leave part of it unused, a few dozen bytes per definition.
-  interned.reserve(4 * definitions.size());
+  // Every definition adds at least about one Cell of its own: room for that many at once spares
+  // the set the doublings on the way (a program of millions of definitions interns millions of
+  // Cells). Equal definitions would leave part of it unused, a few bytes per definition.
+  interned.reserve(definitions.size());
   rewriteEveryDefinition(definitions, program::intern);
   interned.keepOnly(eval::isValue);
 }
