@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/assert.h"
+#include "support/large_block.h"
 
 namespace vorn::cells::detail {
 
@@ -16,7 +17,8 @@ Pools gPools;
 
 namespace {
 
-constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
+// One huge page: a program that makes millions of Cells faults its memory in a few at a time.
+constexpr std::size_t kChunkBytes = support::kHugePageBytes;
 
 struct Chunk {
   char* next = nullptr;
@@ -48,7 +50,7 @@ void* allocateFresh(std::size_t units) {
       b->next = gPools.free[left];
       gPools.free[left] = b;
     }
-    gChunk.next = static_cast<char*>(checked(std::malloc(kChunkBytes)));
+    gChunk.next = static_cast<char*>(support::allocateHugeChunk(kChunkBytes));
     chunks().push_back(gChunk.next);  // kept reachable: chunks live until the process ends
     gChunk.end = gChunk.next + kChunkBytes;
   }

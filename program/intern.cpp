@@ -94,7 +94,7 @@ void InternSet::makeRoom(std::size_t count) {
   std::size_t size = slots_.empty() ? 64 : slots_.size();
   while (count * 4 > size * 3) size *= 2;
   if (size == slots_.size()) return;
-  std::vector<Slot> old(size);
+  support::ZeroedArray<Slot> old(size);
   old.swap(slots_);
   for (const Slot& slot : old) {
     if (slot.cell != nullptr) place(slot);
@@ -105,7 +105,7 @@ void InternSet::clear() {
   std::vector<Cell*> members;
   members.swap(members_);
   // Empty the table before releasing, so that no Cell is freed while the table still names it.
-  slots_ = {};
+  slots_ = support::ZeroedArray<Slot>();
   known_ = 0;
   for (Cell* member : members) cells::release(member);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cells/cell.h"
+#include "support/large_block.h"
 
 namespace vorn::program {
 
@@ -45,6 +46,7 @@ class InternSet {
 
   // keepOnly's mark on a known Cell: forget it unless it is a kept member, or keep knowing it.
   enum class Fate : unsigned char { kForget, kKnown };
+  // All zero bytes: a free slot, so that a table of millions starts as zero pages.
   struct Slot {
     cells::Cell* cell = nullptr;  // nullptr: a free slot
     std::uint32_t hash = 0;
@@ -67,7 +69,7 @@ class InternSet {
   // Makes the table large enough for `count` known Cells, placing the known ones afresh.
   void makeRoom(std::size_t count);
 
-  std::vector<Slot> slots_;  // every known Cell: open addressing, linear probing, 2^k slots
+  support::ZeroedArray<Slot> slots_;  // every known Cell: open addressing, linear probing, 2^k slots
   std::size_t known_ = 0;
   std::vector<cells::Cell*> members_;  // each held by one reference of the set's own
 };
