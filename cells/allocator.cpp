@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "support/assert.h"
-#include "support/large_block.h"
 
 namespace vorn::cells::detail {
 
@@ -17,8 +16,7 @@ Pools gPools;
 
 namespace {
 
-// One huge page: a program that makes millions of Cells faults its memory in a few at a time.
-constexpr std::size_t kChunkBytes = support::kHugePageBytes;
+constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
 
 struct Chunk {
   char* next = nullptr;
@@ -50,7 +48,7 @@ void* allocateFresh(std::size_t units) {
       b->next = gPools.free[left];
       gPools.free[left] = b;
     }
-    gChunk.next = static_cast<char*>(support::allocateHugeChunk(kChunkBytes));
+    gChunk.next = static_cast<char*>(checked(std::malloc(kChunkBytes)));
     chunks().push_back(gChunk.next);  // kept reachable: chunks live until the process ends
     gChunk.end = gChunk.next + kChunkBytes;
   }

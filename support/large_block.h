@@ -1,7 +1,7 @@
-// Large blocks of memory asked of the system directly: zeroed without a pass that writes zeros,
-// and backed by huge pages where the system offers them on request, so that a block of hundreds of
-// megabytes costs a few hundred page faults instead of tens of thousands. Running out of memory is
-// the fatal error "memory".
+// Zeroed blocks of memory for large tables: zeroed without a pass that writes zeros, and backed
+// by huge pages where the system offers them on request, so that a table of hundreds of megabytes
+// costs a few hundred page faults instead of tens of thousands. Running out of memory is the fatal
+// error "memory".
 #pragma once
 
 #include <cstddef>
@@ -10,16 +10,9 @@
 
 namespace vorn::support {
 
-// Huge pages are this large, and blocks meant for them are aligned to it.
-inline constexpr std::size_t kHugePageBytes = std::size_t{1} << 21;
-
 // `bytes` zeroed bytes. Free with freeLargeBlock.
 void* allocateZeroedBlock(std::size_t bytes);
 void freeLargeBlock(void* block);
-
-// `bytes` bytes (a multiple of kHugePageBytes) aligned to a huge page, never freed: the Cell
-// pools carve their chunks from these.
-void* allocateHugeChunk(std::size_t bytes);
 
 // A fixed number of T in one zeroed large block: for tables of plain records whose all-zero
 // bytes are their empty state. Move-only.
