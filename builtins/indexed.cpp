@@ -1,6 +1,7 @@
 // Indexed access to blobs, reals, numbers and texts as sequences: look reads one element, into
 // takes a slice, cork replaces one element; rows turns a value into text. Negative indices count
 // from the end; anything out of range gives Z.
+#include <algorithm>
 #include <bit>
 #include <string>
 #include <vector>
@@ -111,11 +112,12 @@ CellRef indexInto(CellRef node) {
     case 'a': {
       std::string_view payload = cells::blobPayload(x);
       auto length = static_cast<std::int64_t>(payload.size());
-      if (!fromEnd(start, length) || start + count >= length) return wrongType();
+      // start + count >= length, written so that no sum of two large numbers overflows.
+      if (!fromEnd(start, length) || count >= length - start) return wrongType();
       return cells::makeBlob(payload.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(count)));
     }
     case 'e': {
-      if (!fromEnd(start, 64) || start + count >= 64) return wrongType();
+      if (!fromEnd(start, 64) || count >= 64 - start) return wrongType();
       std::uint64_t bits = realPattern(x) >> start;
       if (count < 64) bits &= (std::uint64_t{1} << count) - 1;
       return unsignedResult(bits);
@@ -124,8 +126,12 @@ CellRef indexInto(CellRef node) {
     case 'o': {
       cells::Bits bits = numberBits(x);
       if (!fromEnd(start, bitLength(bits))) return wrongType();
+      // Bits past the stored ones are zeros and add nothing: the walk ends with them, however
+      // large the count.
+      auto stored = static_cast<std::int64_t>(bits.size() * 8);
+      std::int64_t end = start < stored ? std::min(count, stored - start) : 0;
       cells::Bits slice;
-      for (std::int64_t k = 0; k < count; ++k) {
+      for (std::int64_t k = 0; k < end; ++k) {
         if (cells::bitAt(bits, static_cast<std::size_t>(start + k))) cells::setBitTo(slice, static_cast<std::size_t>(k), true);
       }
       return cells::fromBits(slice);
@@ -134,7 +140,7 @@ CellRef indexInto(CellRef node) {
       std::string content = flatText(x);
       auto elements = cells::textElements(content);
       auto length = static_cast<std::int64_t>(elements.size());
-      if (!fromEnd(start, length) || start + count >= length) return wrongType();
+      if (!fromEnd(start, length) || count >= length - start) return wrongType();
       std::string text;
       for (std::int64_t k = start; k < start + count; ++k) {
         cells::ElementRange e = elements[static_cast<std::size_t>(k)];

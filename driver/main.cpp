@@ -2,7 +2,9 @@
 // every stream there before the process ends.
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
+#include "support/assert.h"
 #include "support/config.h"
 #include "driver/entry.h"
 #include "driver/large_stack.h"
@@ -20,6 +22,10 @@ int main(int argc, char** argv) {
 #ifdef VORN_COUNT_STEPS
   std::atexit(printMachineSteps);
 #endif
+  // Memory the system will not give (a builtin asked to make a number of a hundred trillion bits,
+  // say) ends the run as running out of Cells does: the fatal error "memory", never an exception
+  // that nothing catches.
+  std::set_new_handler([] { vorn::support::fatal("memory"); });
 #ifdef VORN_MACHINE_ONLY
   vorn::eval::useCompiledDefinitions(false);  // the reference build: the machine alone
 #endif

@@ -2,17 +2,20 @@
 // exactly what look gives, for texts of bytes, groups and nested groups.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "builtins/convention.h"
 #include "cells/integer.h"
+#include "cells/real.h"
 #include "cells/text.h"
 
 namespace vorn::builtins {
 
 CellRef indexLook(CellRef node);
 CellRef indexCork(CellRef node);
+CellRef indexInto(CellRef node);
 
 namespace {
 
@@ -22,6 +25,10 @@ CellRef look(std::int64_t i, const CellRef& t) {
 
 CellRef cork(std::int64_t i, const CellRef& e, const CellRef& t) {
   return indexCork(cells::nest4(CellRef("cork"), cells::makeInteger(i), e, t));
+}
+
+CellRef into(std::int64_t start, std::int64_t count, const CellRef& x) {
+  return indexInto(cells::nest4(CellRef("into"), cells::makeInteger(start), cells::makeInteger(count), x));
 }
 
 // A text's bytes, pieces joined.
@@ -73,6 +80,33 @@ TEST(Cork, ANameIsItsByteAndAnyOtherTextOneGroup) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.result);
     EXPECT_EQ(flat(cork(1, c.e, abc)), c.result);
+  }
+}
+
+// Starts and counts near the largest integers: a slice past the end is Z however the sum of
+// start and count would overflow, and a number's slice is made of its stored bits (the bits above
+// them are zeros) instead of walking the whole count.
+TEST(Into, LargeStartsAndCountsEndInZOrTheStoredBits) {
+  constexpr std::int64_t kMax = INT64_MAX;
+  constexpr std::int64_t kHuge = 100'000'000'000'000;
+  struct Case {
+    const char* name;
+    CellRef got;
+    CellRef expected;
+  };
+  const Case cases[] = {
+      {"blob, both largest", into(kMax, kMax, cells::makeBlob("abc")), CellRef("Z")},
+      {"blob, count largest", into(1, kMax, cells::makeBlob("abc")), CellRef("Z")},
+      {"text, both largest", into(kMax, kMax, CellRef("[abc]")), CellRef("Z")},
+      {"text, count largest", into(1, kMax, CellRef("[abc]")), CellRef("Z")},
+      {"real, count largest", into(1, kMax, cells::makeReal(1.5)), CellRef("Z")},
+      {"number, a huge count", into(0, kHuge, CellRef("5")), into(0, 64, CellRef("5"))},
+      {"number, the largest count", into(3, kMax, CellRef("123456789")), into(3, 64, CellRef("123456789"))},
+      {"number, a huge start", into(kHuge, 5, CellRef("5")), into(100, 5, CellRef("5"))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(cells::atomBytes(c.got), cells::atomBytes(c.expected));
   }
 }
 

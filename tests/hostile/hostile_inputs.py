@@ -77,6 +77,12 @@ def one_report(type_=None, exact=None, max_bytes=None):
     return check
 
 
+def fatal_memory(status, out, err):
+    # The fatal error: its word on the standard output, then the abort of an assertion.
+    assert status == -6, "status %d" % status
+    assert out == b"REDVFAIL: memory\n", "stdout %r" % out[:200]
+
+
 def big_program():
     # Two and a half million small definitions, 50 MiB in all; the entry uses the first.
     parts = [entry("zqa 1")]
@@ -163,6 +169,10 @@ CASES = [
      entry("K 7 (Z(%s))" % ",".join(str(i) for i in range(1, 100001))).encode(), status_is(7)),
     ("100,000 bindings of one long local name",
      entry("acc{0}" + "acc{acc+1}" * 100000 + "acc").encode(), status_is(100000 % 256)),
+    # A number with its bit a hundred trillion places up: more memory than any system gives.
+    ("a bit set a hundred trillion places up", entry("cork 100000000000000 K 5").encode(), fatal_memory),
+    # A slice of a number a hundred trillion bits long: the bits above the number's own are zeros.
+    ("a slice a hundred trillion bits long", entry("(into 0 100000000000000 5)%256").encode(), status_is(5)),
     # 1,310,720 bytes as bits: a list of ten and a half million elements, all shown in the report.
     ("a 10-million-element list in a Range report",
      (entry("lots(init(grow [xxxxxxxxxx] 17)),") +
