@@ -408,10 +408,18 @@ class Compiler {
       push({Op::Branch, 0, f});
     }
     if (!emit(yes, tail, live, depth + 1)) return false;
+    return emitSecondArm(branch, no, f, tail, live, depth);
+  }
+
+  // After the first arm of the two-way choice at `choice`: a jump over the second arm (in tail
+  // position each arm returns by itself), the choice's other target, the second arm, and the
+  // place where both arms and the value of fallback f go on.
+  bool emitSecondArm(std::uint32_t choice, Cell* second, std::uint16_t f, bool tail, std::uint32_t live,
+                     int depth) {
     std::uint32_t jump = here();
     if (!tail) push({Op::Jump});
-    code_.instrs[branch].target = here();
-    if (!emit(no, tail, live, depth + 1)) return false;
+    code_.instrs[choice].target = here();
+    if (!emit(second, tail, live, depth + 1)) return false;
     if (!tail) {
       code_.instrs[jump].target = here();
       code_.fallbacks[f].resume = here();
@@ -615,15 +623,7 @@ class Compiler {
     slotOf_[h - 'a'] = savedH;
     slotOf_[t - 'a'] = savedT;
     if (!ok) return false;
-    std::uint32_t jump = here();
-    if (!tail) push({Op::Jump});
-    code_.instrs[match].target = here();
-    if (!emit(nil, tail, live, depth + 1)) return false;
-    if (!tail) {
-      code_.instrs[jump].target = here();
-      code_.fallbacks[f].resume = here();
-    }
-    return true;
+    return emitSecondArm(match, nil, f, tail, live, depth);
   }
 };
 
