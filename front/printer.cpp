@@ -17,6 +17,7 @@
 #include "cells/text.h"
 #include "front/names.h"
 #include "support/assert.h"
+#include "support/config.h"
 
 namespace vorn::front {
 
@@ -141,10 +142,12 @@ class Printer {
     std::deque<Frame> work{Frame(root)};
     Piece last;
     while (!work.empty()) {
+      VORN_SPEND_WORK(1);
       std::size_t top = work.size() - 1;
       Cell* c = work[top].cell;
       if (cells::isAtomCell(c)) {
         std::string text = source_ ? atomSource(c) : atomValue(c);
+        VORN_SPEND_WORK(static_cast<std::int64_t>(text.size() / 8));
         out_ += text;
         last = describe(text);
         work.pop_back();

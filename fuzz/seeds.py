@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus: every program of the program tests and every example, one file each.
+"""Writes the seed corpus: every program of the program tests, every example and every input kept
+in fuzz/regressions (inputs that once failed a fuzz target), one file each. libFuzzer runs every
+seed before it mutates any, so a regression that comes back fails the run at once.
 
 usage: seeds.py SOURCE_DIR OUT_DIR
 """
@@ -17,9 +19,10 @@ def programs(source):
         for case in run_programs.parse(path):
             if "program" in case["sections"]:
                 yield case["sections"]["program"]
-    for path in sorted(glob.glob(os.path.join(source, "examples", "*.vn"))):
-        with open(path, "rb") as f:
-            yield f.read()
+    for pattern in ("examples/*.vn", "fuzz/regressions/*.vn"):
+        for path in sorted(glob.glob(os.path.join(source, pattern))):
+            with open(path, "rb") as f:
+                yield f.read()
 
 
 def main():

@@ -28,18 +28,27 @@ inline std::uint64_t machineSteps = 0;
 // Run budget (CMake option VORN_FUZZ, the fuzzing build only). A fuzzer feeds the machine
 // arbitrary programs, and most loop forever or grow without end; the budget turns those into a
 // quick, clean stop so the fuzzer can go on to the next input. The machine spends one step of the
-// budget per transition and checks the bytes held by live Cells; when either runs out it throws
-// RunBudgetExhausted, which the fuzz target catches. Every owner on the way out is a CellRef or a
-// container, so unwinding frees what the run held. No other build has the budget.
+// budget per transition and checks the bytes held by live Cells; one builtin call or one printed
+// value can cost far more than a step (a shared subtree is visited once per path to it), so those
+// spend units of work, about one visited node each. When any of the three runs out the spender
+// throws RunBudgetExhausted, which the fuzz target catches. Every owner on the way out is a
+// CellRef or a container, so unwinding frees what the run held. No other build has the budget.
 #ifdef VORN_RUN_BUDGET
 
 namespace vorn::support {
 
 struct RunBudgetExhausted {};
 
-// What one run may spend; the fuzz targets set both before every run.
+// What one run may spend; the fuzz targets set them before every run. Work is unlimited
+// outside a run, so loading and checking never spend it.
 inline std::uint64_t budgetSteps = 0;
 inline std::int64_t budgetCellBytes = 0;
+inline std::int64_t budgetWork = INT64_MAX;
+
+inline void spendWork(std::int64_t units) {
+  if (units > budgetWork) throw RunBudgetExhausted{};
+  budgetWork -= units;
+}
 
 // Bytes of Cells currently allocated, kept by the Cell allocator in this build only.
 inline std::int64_t liveCellBytes = 0;
@@ -53,11 +62,13 @@ inline void spendStep() {
 
 #define VORN_SPEND_STEP() ::vorn::support::spendStep()
 #define VORN_COUNT_CELL_BYTES(delta) (::vorn::support::liveCellBytes += (delta))
+#define VORN_SPEND_WORK(units) ::vorn::support::spendWork(units)
 
 #else
 
 #define VORN_SPEND_STEP() static_cast<void>(0)
 #define VORN_COUNT_CELL_BYTES(delta) static_cast<void>(0)
+#define VORN_SPEND_WORK(units) static_cast<void>(0)
 
 #endif
 
