@@ -6,8 +6,13 @@
 
 namespace vorn::cells {
 
-// 0 when equal, 1 when a comes before b, -1 when a comes after b.
+// 0 when equal, 1 when a comes before b, -1 when a comes after b. Linear in the Cells of a and b
+// even when their subtrees are shared, however many ways lead to them.
 int compareValues(const Cell* a, const Cell* b);
+
+// The same order by the walk that compareValues turns to for large comparisons, which remembers
+// the pairs it found equal; callable on its own so that it can be checked on small values.
+int compareSharedValues(const Cell* a, const Cell* b);
 
 // Strict weak order for ordered containers of Cells.
 struct CellOrder {

@@ -1,9 +1,11 @@
 // The structural order of values: Atoms by their full bytes, Atoms before Pairs, Pairs by left
-// then right children, and deep lists compared without deep native recursion.
+// then right children, deep lists compared without deep native recursion, and shared subtrees
+// compared once.
 #include "cells/compare.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 #include <utility>
 #include <vector>
@@ -121,6 +123,56 @@ TEST(CompareValues, DeepZigzagNeedsNoDeepStack) {
     return (compareValues(a.get(), b.get()) == 0 ? 0 : 1) + (compareValues(a.get(), c.get()) == 1 ? 0 : 2);
   });
   EXPECT_EQ(result, 0);
+}
+
+// Values doubled `levels` times: d(n) = (d(n-1) d(n-1)), a Pair per level and 2^levels paths.
+CellRef doubled(const char* leaf, int levels) {
+  CellRef t = atom(leaf);
+  for (int i = 0; i < levels; ++i) t = makePair(t, t);
+  return t;
+}
+
+// The same shape with its last leaf replaced: o(n) = (d(n-1) o(n-1)), o(0) = `last`.
+CellRef doubledButTheLast(const char* leaf, const char* last, int levels) {
+  CellRef t = atom(last);
+  for (int i = 0; i < levels; ++i) t = makePair(doubled(leaf, i), std::move(t));
+  return t;
+}
+
+TEST(CompareValues, SharedSubtreesAreComparedOnce) {
+  // 2^64 paths each: a walk that visited every path would never end.
+  CellRef a = doubled("1", 64), b = doubled("1", 64);
+  CellRef c = doubledButTheLast("1", "2", 64);
+  EXPECT_EQ(compareValues(a.get(), b.get()), 0);
+  EXPECT_EQ(compareValues(a.get(), c.get()), 1);
+  EXPECT_EQ(compareValues(c.get(), a.get()), -1);
+}
+
+// Random values over a pool of shared subtrees, built twice by the same choices so that most
+// pairs compare deep; now and then the second build takes another Atom.
+TEST(CompareValues, TheRememberingWalkAgreesWithThePlainOne) {
+  std::mt19937 random(20261211);
+  const char* atoms[] = {"a", "b", "ab", "7"};
+  for (int round = 0; round < 300; ++round) {
+    std::vector<CellRef> first, second;
+    for (int i = 0; i < 40; ++i) {
+      bool leaf = first.empty() || random() % 4 == 0;
+      if (leaf) {
+        const char* bytes = atoms[random() % 4];
+        first.push_back(atom(bytes));
+        second.push_back(atom(random() % 20 == 0 ? atoms[random() % 4] : bytes));
+      } else {
+        std::size_t l = random() % first.size(), r = random() % first.size();
+        first.push_back(makePair(first[l], first[r]));
+        second.push_back(makePair(second[l], second[r]));
+      }
+    }
+    for (int k = 0; k < 20; ++k) {
+      const Cell* x = first[random() % first.size()].get();
+      const Cell* y = (random() % 2 ? second : first)[random() % first.size()].get();
+      ASSERT_EQ(compareSharedValues(x, y), compareValues(x, y)) << "round " << round;
+    }
+  }
 }
 
 TEST(CompareValues, OrdersASetOfValues) {

@@ -21,3 +21,11 @@ build\n\acc\(n<1) acc (build (n-1) (J n acc)),
 sum\list\acc\list acc (head\tail\sum tail (acc+head))
 --- status
 80
+=== cmpr compares values doubled a hundred times (2^100 paths) by their shared parts, and finds the one leaf that differs
+--- program
+main,
+main\argv\plus (cmpr (grow 1 100) (grow 1 100)) (plus (mult 2 (cmpr (grow 1 100) (odd 100))) (mult 4 (cmpr (odd 100) (grow 1 100)))),
+grow\v\times\(times<1) v (grow (J v v) (times-1)),
+odd\times\(times<1) 2 (J (grow 1 (times-1)) (odd (times-1)))
+--- status
+254
