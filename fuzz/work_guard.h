@@ -74,7 +74,9 @@ inline std::int64_t magnitude(cells::Cell* value) {
 }
 
 inline std::int64_t priceOf(Cost cost, const builtins::Args& args, int arity) {
-  const std::int64_t cap = support::budgetWork;
+  // Prices past the work left all end the run alike; bounding them keeps the sums in range
+  // (the work is unlimited, INT64_MAX, outside a run).
+  const std::int64_t cap = std::min(support::budgetWork, std::int64_t{1} << 50);
   if (cost == Cost::Constant) return 1;
   std::int64_t sizes[8] = {};
   std::int64_t total = 0;
