@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "cells/walk.h"

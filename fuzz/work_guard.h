@@ -13,11 +13,8 @@
 #pragma once
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include "builtins/convention.h"
@@ -30,7 +27,7 @@ namespace vorn::fuzz {
 enum class Cost : std::uint8_t {
   Constant,  // looks at the top of its arguments only (left, rght, leaf, type, raws)
   Linear,    // walks its arguments once
-  Product,   // multiplies, divides or converts: the sizes of its two arguments multiplied
+  Product,   // multiplies or divides: the sizes of its two arguments multiplied
   Power,     // the result's size is the base's times the exponent
   Bits,      // one list element per bit of its argument
   FarBit,    // writes a bit at an index of its choosing

@@ -29,10 +29,10 @@ inline std::uint64_t machineSteps = 0;
 // arbitrary programs, and most loop forever or grow without end; the budget turns those into a
 // quick, clean stop so the fuzzer can go on to the next input. The machine spends one step of the
 // budget per transition and checks the bytes held by live Cells; one builtin call or one printed
-// value can cost far more than a step (a shared subtree is visited once per path to it), so those
-// spend units of work, about one visited node each. When any of the three runs out the spender
-// throws RunBudgetExhausted, which the fuzz target catches. Every owner on the way out is a
-// CellRef or a container, so unwinding frees what the run held. No other build has the budget.
+// value can cost far more than a step (printing visits a shared subtree once per path to it), so
+// those spend units of work, about one visited node each. When any of the three runs out the
+// spender throws RunBudgetExhausted, which the fuzz target catches. Every owner on the way out is
+// a CellRef or a container, so unwinding frees what the run held. No other build has the budget.
 #ifdef VORN_RUN_BUDGET
 
 namespace vorn::support {
@@ -40,7 +40,7 @@ namespace vorn::support {
 struct RunBudgetExhausted {};
 
 // What one run may spend; the fuzz targets set them before every run. Work is unlimited
-// outside a run, so loading and checking never spend it.
+// outside a run, so loading and checking never run out of it.
 inline std::uint64_t budgetSteps = 0;
 inline std::int64_t budgetCellBytes = 0;
 inline std::int64_t budgetWork = INT64_MAX;
