@@ -6,8 +6,8 @@
 
 namespace vorn::cells {
 
-// 0 when equal, 1 when a comes before b, -1 when a comes after b. Linear in the Cells of a and b
-// even when their subtrees are shared, however many ways lead to them.
+// 0 when equal, 1 when a comes before b, -1 when a comes after b. A pair of shared subtrees is
+// compared once, however many ways lead to it, so the time follows the Cells, not the paths.
 int compareValues(const Cell* a, const Cell* b);
 
 // The same order by the walk that compareValues turns to for large comparisons, which remembers
